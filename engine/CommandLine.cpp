@@ -1,0 +1,158 @@
+// The encoder command line: fixed pieces around the session's devices, servers and file.
+#include "engine/CommandLine.h"
+#include "config/TextRules.h"
+#include <cmath>
+#include <cwchar>
+
+namespace {
+
+constexpr wchar_t kFlvTarget[] = L"[f=flv:onfail=ignore]";
+
+std::wstring Format(const wchar_t* fmt, auto... args) {
+    std::wstring out(64, L'\0');
+    for (;;) {
+        int n = std::swprintf(out.data(), out.size(), fmt, args...);
+        if (n >= 0 && static_cast<size_t>(n) < out.size()) {
+            out.resize(static_cast<size_t>(n));
+            return out;
+        }
+        out.resize(out.size() * 2);
+    }
+}
+
+// A quoted value must not close its quotes: no '"' and no backslash right before the quote.
+bool SafeInQuotes(const std::wstring& v) {
+    return v.find(L'"') == std::wstring::npos && (v.empty() || v.back() != L'\\');
+}
+
+// A tee target value must, besides, not start another target.
+bool SafeInTee(const std::wstring& v) { return SafeInQuotes(v) && v.find(L'|') == std::wstring::npos; }
+
+std::wstring SeparateFileStamp(const std::tm& t) {
+    wchar_t buf[64] = {};
+    std::wcsftime(buf, 64, L"_%Y-%b-%d_%H-%M", &t);  // %b is %h: the locale's short month
+    return buf;
+}
+
+}  // namespace
+
+std::wstring OverlayPosition(int width, int height, int index) {
+    const double scaled = 250.0 / (static_cast<double>(width) / height);
+    const int h = std::isfinite(scaled) && std::fabs(scaled) < 1e9 ? static_cast<int>(scaled) : 0;
+    int x = 0, y = 0;
+    switch (index) {
+    case 0: x = 10, y = height - h - 110; break;
+    case 1: x = 10, y = 10; break;
+    case 2: x = width - 260, y = height - h - 110; break;
+    case 3: x = width - 260, y = 10; break;
+    default: break;
+    }
+    return Format(L"%d:%d", x, y);
+}
+
+ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerList& servers) {
+    ComposedCommand out;
+    out.recordingDevice = in.recordingDevice.empty() ? in.audioDevice : in.recordingDevice;
+    auto refuse = [&](ComposeError e, std::wstring detail) {
+        out.text.clear();
+        out.error = e;
+        out.detail = std::move(detail);
+        return out;
+    };
+
+    // 1. Channel targets, in list order.
+    std::wstring tee = L"\"";
+    bool channels = false;
+    for (const CStreamingServices& s : servers) {
+        if (s.InUse != 1) continue;
+        if (!SafeInTee(s.RtmpUrl) || !SafeInTee(s.Key)) return refuse(ComposeError::UnsafeValue, s.Name);
+        tee += kFlvTarget + s.RtmpUrl + L"/" + s.Key + L"|";
+        channels = true;
+    }
+    tee.back() = L'"';
+
+    // 2. Local path.
+    std::wstring path = in.recordingPath;
+    const size_t dot = path.rfind(L'.');
+    const std::wstring ext = LowerAscii(dot == std::wstring::npos ? L"" : path.substr(dot + 1));
+    if (in.separateFile && dot != std::wstring::npos) path.insert(dot, SeparateFileStamp(in.localTime));
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+
+    // 3. Local target and codec.
+    std::wstring codec = L"-vcodec libx264";
+    if (in.saveLocally && (ext == L"mp4" || ext == L"wmv")) {
+        if (!SafeInTee(path)) return refuse(ComposeError::UnsafeValue, in.recordingPath);
+        if (ext == L"wmv" && channels) return refuse(ComposeError::WmvWithChannels, L"");
+        if (channels) tee.back() = L'|';
+        if (ext == L"mp4") tee += kFlvTarget;
+        tee += path + L"\"";
+        if (ext == L"wmv") codec = L"-vcodec wmv2";
+    } else if (!channels) {
+        return refuse(ComposeError::NoTarget, L"");
+    }
+
+    // Only the device names that go into the line have to be safe there.
+    const bool other = in.recMode == L"Other";
+    const std::wstring* used[] = {other ? &in.primaryVidSrc : nullptr,
+                                  in.muteAudio != 0 ? &out.recordingDevice : nullptr,
+                                  in.disableVideo == 0 ? &in.videoDevice : nullptr,
+                                  in.muteAudio == 0 ? &in.audioDevice : nullptr};
+    for (const std::wstring* device : used)
+        if (device && !SafeInQuotes(*device)) return refuse(ComposeError::UnsafeValue, *device);
+
+    // 4, 5, 6. Overlay position, frame synchronisation, head.
+    const std::wstring position = OverlayPosition(in.screenWidth, in.screenHeight, in.overlayVideoPos);
+    const wchar_t* vsync = in.muteAudio != 0 && in.disableVideo != 0 ? L"" : L"-vsync 1";
+    std::wstring cmd = other
+        ? Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
+                 L"-f dshow -i video=\"%ls\"", in.videoFps.c_str(), vsync, in.primaryVidSrc.c_str())
+        : Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
+                 L"-f dshow -i video=\"screen-capture-recorder\"", in.videoFps.c_str(), vsync);
+
+    // 7, 8. Audio suffix, extra input and filter.
+    const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", in.audioDevice.c_str());
+    const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", in.videoDevice.c_str());
+    if (in.muteAudio != 0) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
+    if (in.disableVideo == 0 && in.muteAudio == 0)
+        cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
+                                     L"%ls -filter_complex \"amerge=inputs=1\" ", 250, position.c_str(), a1.c_str());
+    else if (in.disableVideo == 0)
+        cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
+                                     L"%ls ", 250, position.c_str(), L"");
+    else if (in.muteAudio == 0)
+        cmd += Format(L" -f dshow -i audio=\"%ls\" -filter_complex \"amerge=inputs=1\"", in.audioDevice.c_str());
+
+    // 9. Stream maps.
+    if (in.muteAudio == 1) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
+    else if (in.muteAudio == 0 && in.disableVideo == 1) cmd += L" -map 0:v -map 1:a";
+    else cmd += L" -map 0:v -map 2:a";
+
+    // 10. Output options with the tee target.
+    cmd += Format(L" -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k "
+                  L"-minrate 1000k -maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p "
+                  L"-tune film -c:a libmp3lame -q:a 2 -ar 44100 %ls -ac 2  -f tee %ls -y",
+                  codec.c_str(), tee.c_str());
+    if (cmd.size() > kMaxCommandLine) return refuse(ComposeError::TooLong, L"");
+    out.text = std::move(cmd);
+    return out;
+}
+
+std::wstring ComposeErrorMessage(const ComposedCommand& c) {
+    switch (c.error) {
+    case ComposeError::UnsafeValue:
+        return L"Streaming cannot start: \"" + c.detail +
+               L"\" contains a character that cannot be passed to the encoder (a double quote, a "
+               L"vertical bar, or a backslash at the end). Please correct it and try again.";
+    case ComposeError::NoTarget:
+        return L"Streaming cannot start: choose at least one server or a local file to record to.";
+    case ComposeError::WmvWithChannels:
+        return L"Streaming cannot start: a WMV recording cannot be streamed to servers at the same "
+               L"time. Choose an MP4 file for the local recording, or record without servers.";
+    case ComposeError::TooLong:
+        return L"Streaming cannot start: the server addresses, keys and recording path together are "
+               L"too long for the encoder's command line.";
+    case ComposeError::None: break;
+    }
+    return L"";
+}

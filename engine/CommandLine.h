@@ -1,0 +1,49 @@
+// Composes the encoder command line of one session.
+#pragma once
+#include "config/StreamingServices.h"
+#include <ctime>
+#include <string>
+
+struct EncoderInputs {
+    std::wstring videoFps = L"12";
+    std::wstring recMode;        // [Device] "RecMode"
+    std::wstring primaryVidSrc;  // [Device] "PrimaryVidSrc", used when recMode is "Other"
+    int disableVideo = 0;
+    std::wstring videoDevice;
+    int overlayVideoPos = 0;
+    int muteAudio = 0;
+    std::wstring audioDevice;
+    std::wstring recordingDevice;  // g_strRecordingDevice
+    int screenWidth = 0;
+    int screenHeight = 0;
+    bool saveLocally = false;
+    std::wstring recordingPath;
+    bool separateFile = false;
+    std::tm localTime{};  // the clock, for the separate-file stamp
+};
+
+enum class ComposeError {
+    None,
+    UnsafeValue,      // a value would end its quotes or add a tee target
+    NoTarget,         // no channel in use and no local file
+    WmvWithChannels,  // wmv2 video cannot go to the FLV channels
+    TooLong,          // longer than process creation takes
+};
+
+struct ComposedCommand {
+    std::wstring text;
+    ComposeError error = ComposeError::None;
+    std::wstring detail;           // what was refused, for the message
+    std::wstring recordingDevice;  // the recording device after composing (written back)
+};
+
+// Process creation takes at most 32,767 units with the terminating zero.
+inline constexpr size_t kMaxCommandLine = 32766;
+
+ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerList& servers);
+
+// The overlay picture's "X:Y" for a W x H screen and a corner index.
+std::wstring OverlayPosition(int width, int height, int index);
+
+// One sentence telling the user why Start cannot go ahead.
+std::wstring ComposeErrorMessage(const ComposedCommand& c);

@@ -1,0 +1,52 @@
+// Resource ids: templates, controls, menu commands and artwork. Values are fixed by the design.
+#pragma once
+
+#define IDR_MAINFRAME              128   // application icon
+#define IDR_TRAYMENU               130
+#define IDD_MAIN                   103
+#define IDB_SIDEBAR                164
+#define IDB_LOGO                   165
+#define IDI_MEDIA_SETTINGS         167
+#define IDI_CONFIGURE_CHANNELS     168
+#define IDI_DARK_THEME             169
+#define IDI_HELP                   177
+#define IDI_MORE_INFO              178
+
+#define IDC_START                  1027
+#define IDC_STOP                   1028
+#define IDC_SAVE_LOCALLY           1057
+#define IDC_RECORDING_FILE         1058
+#define IDC_CLOSE                  1059
+#define IDC_TITLE                  1089
+#define IDC_CHANNEL1               1090
+#define IDC_CHANNEL2               1091
+#define IDC_CHANNEL3               1092
+#define IDC_CHANNEL4               1093
+#define IDC_CHANNEL1_LABEL         1094
+#define IDC_CHANNEL2_LABEL         1095
+#define IDC_CHANNEL3_LABEL         1096
+#define IDC_CHANNEL4_LABEL         1097
+#define IDC_LOGO                   1099
+#define IDC_LINK_CONFIGURE         1100
+#define IDC_SAVE_LOCALLY_LABEL     1101
+#define IDC_LINK_MEDIA_SETTINGS    1102
+#define IDC_LINK_DARK_THEME        1103
+#define IDC_STATUS                 1119
+#define IDC_SIDEBAR                1127
+#define IDC_ICON_MEDIA_SETTINGS    1129
+#define IDC_ICON_CONFIGURE         1130
+#define IDC_ICON_DARK_THEME        1131
+#define IDC_ICON_HELP              1137
+#define IDC_LINK_HELP              1138
+#define IDC_ICON_MORE_INFO         1139
+#define IDC_LINK_MORE_INFO         1140
+#define IDC_SEPARATE_FILE          1141
+#define IDC_SEPARATE_FILE_LABEL    1142
+#define IDC_BROWSE                 1150  // the browse button of the recording field
+
+#define ID_TRAY_START              32771
+#define ID_TRAY_STOP               32772
+#define ID_TRAY_SETTINGS           32774
+#define ID_TRAY_EXIT               32775
+#define ID_TRAY_MANAGE_SERVERS     32778
+#define ID_TRAY_ABOUT              32780

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs what building and testing Vandrel needs on Debian 12 (run as root); safe to run again.
+set -e
+need=""
+for p in cmake make g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+         wine wine64 xvfb xauth xdotool x11-utils imagemagick jwm; do
+  dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || need="$need $p"
+done
+if [ -n "$need" ]; then
+  # A mirror in mid-sync fails one index now and then: retry, and go on with what was fetched.
+  for i in 1 2 3; do apt-get update -q && break; sleep 5; done || true
+  for i in 1 2 3; do
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $need && break
+    [ "$i" = 3 ] && exit 1; sleep 5; apt-get update -q || true
+  done
+fi
+# A Wine prefix without the Mono/Gecko installer prompts. Wine runs 64-bit: see docs/testing.md.
+. "$(dirname "$0")/wine-env.sh"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  "$WINESERVER" -w || true
+fi
+# No sound devices here: keep Wine's ALSA probing quiet.
+"$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1 || true
+"$WINESERVER" -w || true

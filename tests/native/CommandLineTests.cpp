@@ -1,0 +1,245 @@
+// The encoder command line, byte for byte.
+#include "engine/CommandLine.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kOutput =
+    L" -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "
+    L"-maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p -tune film -c:a libmp3lame "
+    L"-q:a 2 -ar 44100 ";
+
+CStreamingServices Server(const wchar_t* name, const wchar_t* url, const wchar_t* key, int inUse) {
+    CStreamingServices s;
+    s.Name = name;
+    s.RtmpUrl = url;
+    s.Key = key;
+    s.InUse = inUse;
+    return s;
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    CommandLineTest() {
+        in.recMode = L"Desktop";
+        in.disableVideo = 1;
+        in.audioDevice = L"Microphone";
+        in.videoDevice = L"USB Camera";
+        in.screenWidth = 1920;
+        in.screenHeight = 1080;
+        in.localTime.tm_year = 124;  // 2024-03-05 14:07
+        in.localTime.tm_mon = 2;
+        in.localTime.tm_mday = 5;
+        in.localTime.tm_hour = 14;
+        in.localTime.tm_min = 7;
+    }
+    ComposedCommand Compose() { return ComposeEncoderCommandLine(in, servers); }
+    // The text after "-f tee ".
+    std::wstring Tee() {
+        const std::wstring text = Compose().text;
+        const size_t at = text.find(L"-f tee ");
+        return at == std::wstring::npos ? L"<none>" : text.substr(at + 7);
+    }
+    EncoderInputs in;
+    ServerList servers;
+};
+
+}  // namespace
+
+TEST_F(CommandLineTest, WorkedExampleComesOutByteForByte) {
+    servers.AppendServer(Server(L"Unused", L"rtmp://unused/live", L"zzz", 0));
+    servers.AppendServer(Server(L"Studio", L"rtmp://a.example/live", L"abc123", 1));
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\Users\\Public\\Videos\\Screen Recording.mp4";
+    const ComposedCommand c = Compose();
+    ASSERT_EQ(c.error, ComposeError::None);
+    EXPECT_EQ(c.text,
+              L"ffmpeg -framerate 12 -hwaccel auto  -vsync 1 -loglevel quiet -re -rtbufsize 1500M "
+              L"-f dshow -i video=\"screen-capture-recorder\" -f dshow -i audio=\"Microphone\" "
+              L"-filter_complex \"amerge=inputs=1\" -map 0:v -map 1:a" + kOutput +
+              L"-vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://a.example/live/abc123"
+              L"|[f=flv:onfail=ignore]C:/Users/Public/Videos/Screen Recording.mp4\" -y");
+    EXPECT_EQ(c.recordingDevice, L"Microphone");  // filled from the audio device
+}
+
+TEST_F(CommandLineTest, FourOverlayAndMuteCombinations) {
+    servers.AppendServer(Server(L"S", L"rtmp://s/live", L"k", 1));
+    in.recordingDevice = L"Stereo Mix (Realtek Audio)";
+    const std::wstring head = L"ffmpeg -framerate 12 -hwaccel auto  ";
+    const std::wstring input0 = L" -loglevel quiet -re -rtbufsize 1500M -f dshow -i video=\"screen-capture-recorder\"";
+    const std::wstring tail = kOutput + L"-vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://s/live/k\" -y";
+
+    in.disableVideo = 0, in.muteAudio = 0;
+    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 +
+              L" -f dshow -i video=\"USB Camera\" -filter_complex \"[1] scale=250:-1[inner]; [0] [inner] "
+              L"overlay =10:830\" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\"  "
+              L"-map 0:v -map 2:a" + tail);
+
+    in.disableVideo = 0, in.muteAudio = 1;
+    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 + L":audio=\"Stereo Mix (Realtek Audio)\"" +
+              L" -f dshow -i video=\"USB Camera\" -filter_complex \"[1] scale=250:-1[inner]; [0] [inner] "
+              L"overlay =10:830\"   -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail);
+
+    in.disableVideo = 1, in.muteAudio = 0;
+    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 +
+              L" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\" -map 0:v -map 1:a" + tail);
+
+    in.disableVideo = 1, in.muteAudio = 1;
+    EXPECT_EQ(Compose().text, head + input0 + L":audio=\"Stereo Mix (Realtek Audio)\"" +
+              L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail);
+}
+
+TEST_F(CommandLineTest, MapsFollowTheExactValuesOfMuteAndOverlay) {
+    servers.AppendServer(Server(L"S", L"rtmp://s", L"k", 1));
+    in.muteAudio = 2, in.disableVideo = 1;  // neither "M is 1" nor "M is 0"
+    EXPECT_NE(Compose().text.find(L" -map 0:v -map 2:a -flags"), std::wstring::npos);
+    in.muteAudio = 0, in.disableVideo = 2;
+    EXPECT_NE(Compose().text.find(L"amerge=inputs=1\" -map 0:v -map 2:a -flags"), std::wstring::npos);
+}
+
+TEST(OverlayPosition, CornersOnCommonScreens) {
+    EXPECT_EQ(OverlayPosition(1920, 1080, 0), L"10:830");
+    EXPECT_EQ(OverlayPosition(1920, 1080, 1), L"10:10");
+    EXPECT_EQ(OverlayPosition(1920, 1080, 2), L"1660:830");
+    EXPECT_EQ(OverlayPosition(1920, 1080, 3), L"1660:10");
+    EXPECT_EQ(OverlayPosition(1920, 1080, 4), L"0:0");
+    EXPECT_EQ(OverlayPosition(1920, 1080, -1), L"0:0");
+    EXPECT_EQ(OverlayPosition(1280, 1024, 0), L"10:714");
+    EXPECT_EQ(OverlayPosition(1280, 1024, 2), L"1020:714");
+    EXPECT_EQ(OverlayPosition(0, 0, 1), L"10:10");  // no screen size: no crash
+}
+
+TEST_F(CommandLineTest, OtherCaptureModeUsesThePrimarySourceEvenWhenEmpty) {
+    servers.AppendServer(Server(L"S", L"rtmp://s", L"k", 1));
+    in.recMode = L"Other";
+    in.primaryVidSrc = L"HD Capture";
+    EXPECT_NE(Compose().text.find(L"-f dshow -i video=\"HD Capture\" -f dshow -i audio="), std::wstring::npos);
+    in.primaryVidSrc.clear();
+    EXPECT_NE(Compose().text.find(L"-i video=\"\" -f dshow"), std::wstring::npos);
+    in.recMode = L"other";  // only the exact value counts
+    EXPECT_NE(Compose().text.find(L"video=\"screen-capture-recorder\""), std::wstring::npos);
+}
+
+TEST_F(CommandLineTest, TeeTargetsFollowListOrderAndLocalFileRows) {
+    servers.AppendServer(Server(L"B", L"rtmp://b/live", L"", 1));
+    servers.AppendServer(Server(L"Off", L"rtmp://off", L"x", 0));
+    servers.AppendServer(Server(L"A", L"rtmp://a/live", L"ka", 1));
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://b/live/|[f=flv:onfail=ignore]rtmp://a/live/ka\" -y");
+
+    for (auto& s : {0, 2}) servers.ServerAt(s).InUse = 0;
+    in.saveLocally = true;
+    in.recordingPath = L"D:\\clips\\x.mp4";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]D:/clips/x.mp4\" -y");
+    EXPECT_NE(Compose().text.find(L"-vcodec libx264 -ac 2"), std::wstring::npos);
+
+    in.recordingPath = L"D:\\clips\\x.wmv";
+    EXPECT_EQ(Tee(), L"\"D:/clips/x.wmv\" -y");
+    EXPECT_NE(Compose().text.find(L"-vcodec wmv2 -ac 2"), std::wstring::npos);
+
+    in.recordingPath = L"clip.mp4";  // no folder: relative to the encoder's directory
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]clip.mp4\" -y");
+}
+
+TEST_F(CommandLineTest, ExtensionIsComparedWithoutCaseAndThePathKeptAsTyped) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\V\\Show.MP4";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://a/k|[f=flv:onfail=ignore]C:/V/Show.MP4\" -y");
+    servers.ServerAt(0).InUse = 0;
+    in.recordingPath = L"C:\\V\\Show.Wmv";
+    EXPECT_EQ(Tee(), L"\"C:/V/Show.Wmv\" -y");
+}
+
+TEST_F(CommandLineTest, UncheckedOrOtherExtensionAddsNoLocalTarget) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    in.recordingPath = L"C:\\V\\x.mp4";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://a/k\" -y");  // Save Locally off
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\V\\x.avi";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://a/k\" -y");
+    in.recordingPath = L"";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://a/k\" -y");
+}
+
+TEST_F(CommandLineTest, SeparateFileStampGoesBeforeTheLastDot) {
+    in.saveLocally = true;
+    in.separateFile = true;
+    in.recordingPath = L"C:\\Videos\\a.b\\Screen Recording.mp4";
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]C:/Videos/a.b/Screen Recording_2024-Mar-05_14-07.mp4\" -y");
+    in.localTime.tm_mon = 11, in.localTime.tm_mday = 31, in.localTime.tm_hour = 9, in.localTime.tm_min = 0;
+    in.recordingPath = L"C:\\Videos\\a.wmv";
+    EXPECT_EQ(Tee(), L"\"C:/Videos/a_2024-Dec-31_09-00.wmv\" -y");
+}
+
+TEST_F(CommandLineTest, RecordingDeviceIsKeptOnceSet) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    in.recordingDevice = L"Stereo Mix (Realtek Audio)";
+    EXPECT_EQ(Compose().recordingDevice, L"Stereo Mix (Realtek Audio)");
+    in.recordingDevice.clear();
+    in.muteAudio = 1;
+    const ComposedCommand c = Compose();
+    EXPECT_EQ(c.recordingDevice, L"Microphone");
+    EXPECT_NE(c.text.find(L"video=\"screen-capture-recorder\":audio=\"Microphone\""), std::wstring::npos);
+}
+
+TEST_F(CommandLineTest, WmvFileWithChannelsIsRefused) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\V\\x.wmv";
+    const ComposedCommand c = Compose();
+    EXPECT_EQ(c.error, ComposeError::WmvWithChannels);
+    EXPECT_TRUE(c.text.empty());
+    EXPECT_NE(ComposeErrorMessage(c).find(L"WMV"), std::wstring::npos);
+}
+
+TEST_F(CommandLineTest, NothingToSendToIsRefused) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 0));
+    EXPECT_EQ(Compose().error, ComposeError::NoTarget);
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\V\\x.mov";
+    EXPECT_EQ(Compose().error, ComposeError::NoTarget);
+    EXPECT_FALSE(ComposeErrorMessage(Compose()).empty());
+}
+
+TEST_F(CommandLineTest, ValuesThatWouldBreakOutOfTheirPlaceAreRefused) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    const auto refused = [&](const wchar_t* what) {
+        const ComposedCommand c = Compose();
+        return c.error == ComposeError::UnsafeValue && c.text.empty() &&
+               ComposeErrorMessage(c).find(what) != std::wstring::npos;
+    };
+    servers.ServerAt(0).Key = L"k\" -i evil";
+    EXPECT_TRUE(refused(L"A"));
+    servers.ServerAt(0).Key = L"k|file.flv";
+    EXPECT_TRUE(refused(L"A"));
+    servers.ServerAt(0).Key = L"k";
+    servers.ServerAt(0).RtmpUrl = L"rtmp://a|x";
+    EXPECT_TRUE(refused(L"A"));
+    servers.ServerAt(0).RtmpUrl = L"rtmp://a";
+    in.audioDevice = L"Mic\" -y";
+    EXPECT_TRUE(refused(L"Mic"));
+    in.audioDevice = L"Mic\\";
+    EXPECT_TRUE(refused(L"Mic"));
+    in.audioDevice = L"Mic | Line";  // a bar is harmless inside a device name
+    EXPECT_EQ(Compose().error, ComposeError::None);
+    in.saveLocally = true;
+    in.recordingPath = L"C:\\V\\a|b.mp4";
+    EXPECT_TRUE(refused(L"a|b"));
+    in.recordingPath = L"C:\\V\\a.mp4";
+    in.videoDevice = L"Cam\"";  // not used while the overlay is off
+    EXPECT_EQ(Compose().error, ComposeError::None);
+    in.disableVideo = 0;
+    EXPECT_TRUE(refused(L"Cam"));
+}
+
+TEST_F(CommandLineTest, LongLinesAreWholeUpToTheProcessLimit) {
+    const std::wstring longKey(2000, L'k');
+    for (const wchar_t* n : {L"A", L"B", L"C", L"D"})
+        servers.AppendServer(Server(n, (L"rtmp://" + std::wstring(400, L'h') + L"/live").c_str(), longKey.c_str(), 1));
+    const ComposedCommand c = Compose();
+    ASSERT_EQ(c.error, ComposeError::None);
+    EXPECT_GT(c.text.size(), 9000u);
+    EXPECT_EQ(c.text.substr(c.text.size() - 7), L"kkk\" -y");
+    servers.ServerAt(0).Key = std::wstring(kMaxCommandLine, L'k');
+    EXPECT_EQ(Compose().error, ComposeError::TooLong);
+}
