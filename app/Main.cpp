@@ -1,4 +1,7 @@
 // Entry point of vandrel.exe.
-#include <windows.h>
+#include "app/VandrelApp.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    if (!theApp.StartUp()) return 0;
+    return theApp.Run();
+}

@@ -1,6 +1,15 @@
 # Windows-only targets: the Win32 library, vandrel.exe and the tests run under Wine.
 add_library(vandrel_win32 STATIC
-  config/Win32SettingsStore.cpp)
+  config/Win32SettingsStore.cpp
+  engine/EncoderProcess.cpp
+  ui/framework/Dialog.cpp
+  ui/framework/UserInterface.cpp
+  ui/theme/Theme.cpp
+  ui/main/MainWindow.cpp
+  ui/main/SessionControls.cpp
+  app/VandrelApp.cpp
+  app/InstanceChecker.cpp
+  app/SystemTray.cpp)
 target_link_libraries(vandrel_win32 PUBLIC vandrel_core comctl32 comdlg32 shell32 ole32 uuid)
 
 set_source_files_properties(${VANDREL_RC} PROPERTIES OBJECT_DEPENDS "${VANDREL_ART_FILES}")

@@ -1,0 +1,180 @@
+// The notification-area icon: add, re-add after the taskbar returns, menu and double click.
+#include "app/SystemTray.h"
+#include "app/VandrelApp.h"
+#include "resources/resource.h"
+#include <cwchar>
+
+const UINT g_uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+namespace {
+
+NotifyIconFunction g_notify = nullptr;
+
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+    return g_notify ? g_notify(message, data) : Shell_NotifyIconW(message, data);
+}
+
+// The version as the system reports it, not as the compatibility layer shims it.
+OSVERSIONINFOW SystemVersion() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExW(&info);
+#pragma GCC diagnostic pop
+    return info;
+}
+
+
+
+}  // namespace
+
+void SetNotifyIconFunction(NotifyIconFunction f) { g_notify = f; }
+
+#if defined(__i386__)
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "the shell expects the full record");
+#endif
+
+CSystemTray::CSystemTray() {
+    const OSVERSIONINFOW v = SystemVersion();
+    m_bBalloonSupported = v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion > 4;
+}
+
+CSystemTray::~CSystemTray() {
+    RemoveFromNotificationArea();
+    if (m_hWnd) DestroyWindow(m_hWnd);
+}
+
+bool CSystemTray::AddToNotificationArea(HICON icon) {
+    m_bAvailable = SystemVersion().dwMajorVersion >= 4;
+    if (!m_bAvailable) return false;
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VandrelTrayWindow";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    if (!m_hWnd)
+        m_hWnd = CreateWindowExW(0, L"VandrelTrayWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), this);
+    m_iconData.cbSize = sizeof(NOTIFYICONDATAW);
+    m_iconData.hWnd = m_hWnd;
+    m_iconData.uID = kTrayIconId;
+    m_iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_iconData.uCallbackMessage = WM_TRAYICON;
+    m_iconData.hIcon = icon;
+    wcsncpy(m_iconData.szTip, L"Double click to Launch Vandrel Main Window", 127);
+    if (m_bBalloonSupported) {
+        m_iconData.uFlags |= NIF_INFO;
+        wcsncpy(m_iconData.szInfo, L"Vandrel Application Started!", 255);
+        wcsncpy(m_iconData.szInfoTitle, L"Vandrel", 63);
+        m_iconData.uTimeout = 20000;
+        m_iconData.dwInfoFlags = NIIF_INFO;
+    }
+    m_bIconHidden = 0;
+    m_uSavedFlags = m_iconData.uFlags;
+    const bool ok = NotifyIcon(NIM_ADD, &m_iconData);
+    m_bIconRemoved = m_bIconHidden = m_bReAddPending = ok ? 0 : 1;
+    if (m_bBalloonSupported) m_iconData.szInfo[0] = L'\0';
+    return ok;
+}
+
+HMENU CSystemTray::LoadTrayPopup(HMENU& menu) const {
+    menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_iconData.uID ? m_iconData.uID : kTrayIconId));
+    return menu ? GetSubMenu(menu, 0) : nullptr;
+}
+
+bool CSystemTray::SetDefaultMenuItem() {
+    if (m_nDefaultItem == 3 && m_bDefaultByPosition) return true;
+    m_nDefaultItem = 3;
+    m_bDefaultByPosition = 1;
+    HMENU menu = nullptr;
+    HMENU popup = LoadTrayPopup(menu);
+    if (popup) SetMenuDefaultItem(popup, m_nDefaultItem, TRUE);
+    if (menu) DestroyMenu(menu);
+    return popup != nullptr;
+}
+
+bool CSystemTray::RemoveFromNotificationArea() {
+    m_bReAddPending = 0;
+    if (!m_bAvailable || m_bIconRemoved) return true;
+    m_iconData.uFlags = 0;
+    if (NotifyIcon(NIM_DELETE, &m_iconData)) m_bIconHidden = m_bIconRemoved = 1;
+    return m_bIconRemoved;
+}
+
+LRESULT CSystemTray::OnTaskbarCreated() {
+    m_bReAddPending = 1;
+    if (!m_bIconHidden) {
+        m_iconData.uFlags = m_uSavedFlags;
+        const bool ok = NotifyIcon(NIM_ADD, &m_iconData);
+        m_bIconHidden = m_bReAddPending = ok ? 0 : 1;
+        if (ok) m_bIconRemoved = 0;  // so that exit removes it again
+    }
+    return 0;
+}
+
+LRESULT CSystemTray::HandleIconMessage(WPARAM iconId, LPARAM mouseMessage) {
+    if (iconId != m_iconData.uID) return 0;
+    HWND target = AppMainWindow();
+    if (!target) return 0;
+    switch (LOWORD(mouseMessage)) {
+    case WM_RBUTTONUP: {
+        HMENU menu = nullptr;
+        HMENU popup = LoadTrayPopup(menu);
+        if (!popup) {
+            if (menu) DestroyMenu(menu);
+            return 0;
+        }
+        SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
+        EnableMenuItem(popup, ID_TRAY_START, MF_BYCOMMAND | (m_bIdle ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(popup, ID_TRAY_STOP, MF_BYCOMMAND | (m_bIdle ? MF_GRAYED : MF_ENABLED));
+        POINT pt;
+        GetCursorPos(&pt);
+        m_bMenuOpen = 1;
+        SetForegroundWindow(target);
+        TrackPopupMenu(popup, 0, pt.x, pt.y, 0, target, nullptr);
+        PostMessageW(target, WM_NULL, 0, 0);
+        DestroyMenu(menu);
+        m_bMenuOpen = 0;
+        return 1;
+    }
+    case WM_LBUTTONDBLCLK: {
+        SetForegroundWindow(target);
+        UINT command = m_nDefaultItem;
+        if (m_bDefaultByPosition) {
+            HMENU menu = nullptr;
+            HMENU popup = LoadTrayPopup(menu);
+            if (!popup) {
+                if (menu) DestroyMenu(menu);
+                return 0;
+            }
+            command = GetMenuItemID(popup, static_cast<int>(m_nDefaultItem));
+            DestroyMenu(menu);
+        }
+        PostMessageW(target, WM_COMMAND, command, 0);
+        return 1;
+    }
+    default:
+        return 1;
+    }
+}
+
+LRESULT CALLBACK CSystemTray::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<CSystemTray*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) {
+        if (msg == self->m_iconData.uCallbackMessage && msg != 0) return self->HandleIconMessage(wParam, lParam);
+        if (msg == g_uTaskbarCreated) return self->OnTaskbarCreated();
+        if (msg == WM_SETTINGCHANGE) {
+            const LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
+            if (wParam == SPI_SETWORKAREA && self->m_bReAddPending && !self->m_bIconHidden) self->OnTaskbarCreated();
+            return r;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

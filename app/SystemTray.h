@@ -1,0 +1,47 @@
+// The notification-area icon with its invisible message window and command menu.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+#include <atomic>
+
+inline constexpr UINT WM_TRAYICON = WM_APP + 300;  // 0x812C
+inline constexpr UINT kTrayIconId = 130;
+
+extern const UINT g_uTaskbarCreated;
+
+class CSystemTray {
+public:
+    CSystemTray();
+    virtual ~CSystemTray();
+    CSystemTray(const CSystemTray&) = delete;
+    CSystemTray& operator=(const CSystemTray&) = delete;
+
+    bool AddToNotificationArea(HICON icon);
+    bool SetDefaultMenuItem();
+    bool RemoveFromNotificationArea();
+    virtual LRESULT HandleIconMessage(WPARAM iconId, LPARAM mouseMessage);
+    HWND Handle() const { return m_hWnd; }
+
+    int m_bMenuOpen = 0;
+    NOTIFYICONDATAW m_iconData{};
+    int m_bAvailable = 0;
+    int m_bIconHidden = 1;
+    int m_bIconRemoved = 1;
+    int m_bReAddPending = 0;
+    int m_bBalloonSupported = 0;
+    UINT m_nDefaultItem = 0;
+    int m_bDefaultByPosition = 1;
+    UINT m_uSavedFlags = 0;
+    std::atomic<int> m_bIdle{1};
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated();
+    HMENU LoadTrayPopup(HMENU& menu) const;
+
+    HWND m_hWnd = nullptr;
+};
+
+// What the shell is asked to do with the icon; tests put their own in.
+using NotifyIconFunction = BOOL (*)(DWORD message, NOTIFYICONDATAW* data);
+void SetNotifyIconFunction(NotifyIconFunction f);  // nullptr restores Shell_NotifyIconW

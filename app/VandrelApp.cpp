@@ -1,0 +1,102 @@
+// Start-up, tray commands and exit.
+#include "app/VandrelApp.h"
+#include "app/InstanceChecker.h"
+#include "resources/resource.h"
+#include "ui/framework/UserInterface.h"
+#include "ui/main/MainWindow.h"
+#include <commctrl.h>
+
+CVandrelApp theApp;
+
+HWND AppMainWindow() { return theApp.m_pMainDlg ? theApp.m_pMainDlg->Handle() : nullptr; }
+
+CVandrelApp::CVandrelApp() = default;
+
+bool CVandrelApp::StartUp() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    // Restarted by the system after an update or a crash, without arguments.
+    RegisterApplicationRestart(L"", 0);
+
+    CInstanceChecker checker(L"Vandrel");
+    checker.AcquireStartupLock();
+    if (checker.AnotherInstanceRunning()) {
+        const std::wstring file = FileNameArgument(GetCommandLineW());
+        checker.ActivateRunningInstance(file.c_str(), nullptr);
+        return false;
+    }
+
+    m_pMainDlg = new CManageStreamingServerDlg;
+    m_pMainDlg->Create(nullptr);
+    SetForegroundWindow(m_pMainDlg->Handle());
+    ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
+
+    // Without a taskbar yet the icon comes when the shell announces it ("TaskbarCreated"):
+    // start-up carries on in full, so a second copy still finds this one.
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    if (!m_trayIcon.AddToNotificationArea(icon)) m_trayIcon.m_bIconHidden = 0;
+    m_trayIcon.SetDefaultMenuItem();
+    // The hidden media settings window arrives with that dialog.
+    checker.PublishFirstInstance();
+    return true;
+}
+
+int CVandrelApp::Run() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND dialog = AppMainWindow();
+        if (dialog && IsDialogMessageW(dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+bool CVandrelApp::OnCommand(int id) {
+    switch (id) {
+    case ID_TRAY_START: OnTrayStart(); break;
+    case ID_TRAY_STOP: OnTrayStop(); break;
+    case ID_TRAY_MANAGE_SERVERS: OnTrayManageServers(); break;
+    case ID_TRAY_SETTINGS: OnTraySettings(); break;
+    case ID_TRAY_ABOUT: OnTrayAbout(); break;
+    case ID_TRAY_EXIT: OnTrayExit(); break;
+    default: return false;
+    }
+    return true;
+}
+
+void CVandrelApp::OnTrayStart() {
+    CManageStreamingServerDlg& dlg = *m_pMainDlg;
+    bool any = false;
+    for (int i = 0; i < 4; ++i) any = any || !dlg.Channel(i).Text().empty();
+    if (any || (!dlg.m_editRecordingFile.Text().empty() && g_bSessionRunning != 1)) {
+        dlg.OnStart();
+        m_trayIcon.m_bIdle = 0;
+    } else {
+        UI().MessageBox(dlg.Handle(), L"Please select at least one server", MB_OKCANCEL | MB_ICONINFORMATION);
+    }
+}
+
+void CVandrelApp::OnTrayStop() {
+    if (g_bSessionRunning == 0) return;
+    m_pMainDlg->OnStop();
+    m_trayIcon.m_bIdle = 1;
+}
+
+void CVandrelApp::OnTrayManageServers() {
+    if (m_bMainWindowBusy) return;
+    m_bMainWindowBusy = 1;
+    ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
+    m_bMainWindowBusy = 0;
+}
+
+// The media settings dialog and the About box arrive with their own steps.
+void CVandrelApp::OnTraySettings() {}
+void CVandrelApp::OnTrayAbout() {}
+
+void CVandrelApp::OnTrayExit() {
+    if (UI().MessageBox(m_pMainDlg->Handle(), L"Are you sure you want to exit Vandrel?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    m_pMainDlg->OnStop();
+    PostQuitMessage(0);
+}

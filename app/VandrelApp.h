@@ -1,0 +1,32 @@
+// The application object: start-up, the tray commands and the way out.
+#pragma once
+#include "app/SystemTray.h"
+#include <atomic>
+
+class CManageStreamingServerDlg;
+
+class CVandrelApp {
+public:
+    CVandrelApp();
+    // Returns false when this copy handed over to a running one and must end.
+    bool StartUp();
+    int Run();  // the message loop, until the quit message
+    // Tray commands; true when the id is one of them.
+    bool OnCommand(int id);
+
+    void OnTrayStart();
+    void OnTrayStop();
+    void OnTrayManageServers();
+    void OnTraySettings();
+    void OnTrayAbout();
+    void OnTrayExit();
+
+    CManageStreamingServerDlg* m_pMainDlg = nullptr;
+    CSystemTray m_trayIcon;
+    std::atomic<unsigned char> m_bMainWindowBusy{0};
+};
+
+extern CVandrelApp theApp;
+
+// The current main window's handle, or null.
+HWND AppMainWindow();

@@ -1,0 +1,35 @@
+// The encoder process of a session: started hidden from a worker thread, ended by Stop.
+#pragma once
+#include <windows.h>
+#include <mutex>
+#include <string>
+
+// Posted to the notify window when the encoder could not be started.
+inline constexpr UINT WM_APP_LAUNCH_FAILED = WM_APP + 301;
+
+class CEncoderSession {
+public:
+    static constexpr DWORD kGraceMs = 2000;   // before the Ctrl+C
+    static constexpr DWORD kCtrlCWaitMs = 10000;
+
+    CEncoderSession() = default;
+    ~CEncoderSession();
+    CEncoderSession(const CEncoderSession&) = delete;
+    CEncoderSession& operator=(const CEncoderSession&) = delete;
+
+    // Starts StreamWorkerProc, which launches "ffmpeg.exe" with commandLine unless Stop came first.
+    void Start(const std::wstring& commandLine, HWND notify);
+    // Waits 2 s, sends Ctrl+C to the encoder's group, waits up to 10 s, terminates it.
+    // Without an encoder it returns at once, and a launch still pending will not happen.
+    void Stop();
+    bool HoldsProcess();
+
+private:
+    struct Launch;
+    static DWORD WINAPI StreamWorkerProc(LPVOID param);
+
+    std::mutex m_lock;  // guards the fields below against the worker
+    HANDLE m_hProcess = nullptr;
+    DWORD m_processId = 0;
+    unsigned m_generation = 0;  // a launch runs only while its generation is current
+};

@@ -1,0 +1,293 @@
+// The main window: construction, initialisation, show handling, links and the browse field.
+#include "ui/main/MainWindow.h"
+#include "app/VandrelApp.h"
+#include "config/StreamingServices.h"
+#include "config/Win32SettingsStore.h"
+#include "resources/resource.h"
+#include "ui/framework/UserInterface.h"
+#include "ui/theme/Theme.h"
+#include <algorithm>
+
+CManageStreamingServerDlg* g_pMainDlg = nullptr;
+std::wstring g_strChannel1, g_strChannel2, g_strChannel3, g_strChannel4;
+std::wstring g_strRecordingDevice;
+std::atomic<unsigned char> g_bSessionRunning{0};
+
+std::wstring& ChannelName(int index) {
+    std::wstring* names[] = {&g_strChannel1, &g_strChannel2, &g_strChannel3, &g_strChannel4};
+    return *names[index];
+}
+
+const CommandRoute<CManageStreamingServerDlg> CManageStreamingServerDlg::kRoutes[] = {
+    {IDC_START, BN_CLICKED, &CManageStreamingServerDlg::OnStart},
+    {IDC_STOP, BN_CLICKED, &CManageStreamingServerDlg::OnStop},
+    {IDC_CLOSE, BN_CLICKED, &CManageStreamingServerDlg::OnClose},
+    {IDC_CHANNEL1, CBN_SELCHANGE, &CManageStreamingServerDlg::OnChannel1Changed},
+    {IDC_CHANNEL2, CBN_SELCHANGE, &CManageStreamingServerDlg::OnChannel2Changed},
+    {IDC_CHANNEL3, CBN_SELCHANGE, &CManageStreamingServerDlg::OnChannel3Changed},
+    {IDC_CHANNEL4, CBN_SELCHANGE, &CManageStreamingServerDlg::OnChannel4Changed},
+    {IDC_SAVE_LOCALLY, BN_CLICKED, &CManageStreamingServerDlg::OnSaveLocally},
+    {IDC_SAVE_LOCALLY_LABEL, STN_CLICKED, &CManageStreamingServerDlg::OnSaveLocallyLabel},
+    {IDC_RECORDING_FILE, EN_CHANGE, &CManageStreamingServerDlg::OnRecordingPathChanged},
+    {IDC_BROWSE, BN_CLICKED, &CManageStreamingServerDlg::OnBrowse},
+    {IDC_SEPARATE_FILE, BN_CLICKED, &CManageStreamingServerDlg::OnSeparateFile},
+    {IDC_SEPARATE_FILE_LABEL, STN_CLICKED, &CManageStreamingServerDlg::OnSeparateFileLabel},
+    {IDC_LINK_CONFIGURE, STN_CLICKED, &CManageStreamingServerDlg::OnConfigureChannels},
+    {IDC_ICON_CONFIGURE, STN_CLICKED, &CManageStreamingServerDlg::OnConfigureChannels},
+    {IDC_LINK_MEDIA_SETTINGS, STN_CLICKED, &CManageStreamingServerDlg::OnMediaSettings},
+    {IDC_ICON_MEDIA_SETTINGS, STN_CLICKED, &CManageStreamingServerDlg::OnMediaSettings},
+    {IDC_LINK_DARK_THEME, STN_CLICKED, &CManageStreamingServerDlg::OnThemeSwitch},
+    {IDC_ICON_DARK_THEME, STN_CLICKED, &CManageStreamingServerDlg::OnThemeSwitch},
+    {IDC_LINK_HELP, STN_CLICKED, &CManageStreamingServerDlg::OnHelp},
+    {IDC_ICON_HELP, STN_CLICKED, &CManageStreamingServerDlg::OnHelp},
+    {IDC_LINK_MORE_INFO, STN_CLICKED, &CManageStreamingServerDlg::OnMoreInfo},
+    {IDC_ICON_MORE_INFO, STN_CLICKED, &CManageStreamingServerDlg::OnMoreInfo},
+};
+
+CManageStreamingServerDlg::CManageStreamingServerDlg() : CDialog(IDD_MAIN) {
+    g_pMainDlg = this;
+    LoadStep();
+}
+
+CManageStreamingServerDlg::~CManageStreamingServerDlg() {
+    Destroy();
+    for (HFONT f : m_fonts)
+        if (f) DeleteObject(f);
+    if (m_brDark) DeleteObject(m_brDark);
+    if (m_brBlue) DeleteObject(m_brBlue);
+    if (g_pMainDlg == this) g_pMainDlg = nullptr;
+}
+
+void CManageStreamingServerDlg::LoadStep() {
+    for (int i = 0; i < 4; ++i) ChannelName(i).clear();
+    const std::wstring appData = AppDataFolder();
+    EnsureSettingsFolder(appData);
+    m_szSettingsPath = SettingsFilePath(appData, kSettingsIni);
+    m_szLocalSettingsPath = SettingsFilePath(appData, kLocalSettingsIni);
+    const std::wstring path = LoadServers(g_ServerList, Settings(), m_szSettingsPath);
+    if (!path.empty()) m_strRecordingPath = path;
+}
+
+std::wstring CManageStreamingServerDlg::ReadDevice(const wchar_t* key, const wchar_t* def) const {
+    return Settings().GetString(m_szSettingsPath, L"Device", key, def);
+}
+
+BOOL CManageStreamingServerDlg::OnInitDialog() {
+    Bind(m_btnStart, IDC_START);
+    Bind(m_btnStop, IDC_STOP);
+    Bind(m_editRecordingFile, IDC_RECORDING_FILE);
+    Bind(m_chkSaveLocally, IDC_SAVE_LOCALLY);
+    for (int i = 0; i < 4; ++i) Bind(*m_channels[i], IDC_CHANNEL1 + i);
+    Bind(m_staticTitle, IDC_TITLE);
+    Bind(m_linkConfigureChannels, IDC_LINK_CONFIGURE);
+    Bind(m_linkMediaSettings, IDC_LINK_MEDIA_SETTINGS);
+    Bind(m_linkDarkTheme, IDC_LINK_DARK_THEME);
+    Bind(m_linkHelp, IDC_LINK_HELP);
+    Bind(m_linkMoreInfo, IDC_LINK_MORE_INFO);
+    Bind(m_staticSeparateFile, IDC_SEPARATE_FILE_LABEL);
+    Bind(m_chkSeparateFile, IDC_SEPARATE_FILE);
+    m_editRecordingFile.AddBrowseButton(m_hWnd);
+
+    // Fonts of the left column.
+    m_fonts[0] = CreateArialFont(150);
+    m_staticTitle.SetFont(m_fonts[0]);
+    CStatic* links[] = {&m_linkConfigureChannels, &m_linkMediaSettings, &m_linkDarkTheme, &m_linkHelp, &m_linkMoreInfo};
+    for (int i = 0; i < 5; ++i) {
+        m_fonts[i + 1] = CreateArialFont(105);
+        links[i]->SetFont(m_fonts[i + 1]);
+    }
+    m_brBlue = CreateSolidBrush(ColorSidebarBlue);
+    m_brDark = CreateSolidBrush(ColorDarkField);
+
+    for (int id : {IDC_CHANNEL3, IDC_CHANNEL4, IDC_CHANNEL3_LABEL, IDC_CHANNEL4_LABEL}) ShowWindow(Item(id), SW_HIDE);
+    for (CComboBox* combo : m_channels) {
+        combo->AddString(L"");
+        for (const CStreamingServices& s : g_ServerList)
+            if (s.InUse != 1) combo->AddString(s.Name);
+    }
+
+    m_strVideoDevice = ReadDevice(L"VideoDevice");
+    if (m_strVideoDevice.empty()) SetStatus(kPrivacyHint);
+    m_nDisableVideo = Settings().GetInt(m_szSettingsPath, L"Device", L"DisableVideo", 0);
+    const std::wstring position = ReadDevice(L"OverlayVideoPos");
+    const wchar_t* positions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
+    for (int i = 0; i < 4; ++i)
+        if (position == positions[i]) m_nOverlayVideoPos = i;
+    m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    m_nMuteAudio = Settings().GetInt(m_szSettingsPath, L"Device", L"MuteAudio", 0);
+    m_strAudioDevice = ReadDevice(L"AudioDevice");
+    if (m_strAudioDevice.empty()) SetStatus(kPrivacyHint);
+    m_strRecordingPath = Settings().GetString(m_szSettingsPath, L"Paths", L"Video Local Folder", L"");
+    m_editRecordingFile.SetText(m_strRecordingPath);
+    m_strTheme = ReadDevice(L"Theme");
+    if (IsDarkTheme(m_strTheme)) SetBackgroundColor(ColorDarkBackground);
+    m_editRecordingFile.m_strDefaultExt = ReadDevice(L"DefaultRecordingFormat", m_editRecordingFile.m_strDefaultExt.c_str());
+    g_strRecordingDevice = ReadDevice(L"RecordingDevice");
+    m_bMoreChannels = false;
+    ToggleMoreChannels();
+    // The first-run help and the media settings come with their dialogs.
+    LoadVideoOptions();
+    LoadLocalOptions();
+    return TRUE;
+}
+
+void CManageStreamingServerDlg::LoadLocalOptions() {
+    const int save = Settings().GetInt(m_szLocalSettingsPath, L"Local", L"SaveInLocalPath", 0);
+    m_chkSaveLocally.SetCheck(save != 0);
+    m_editRecordingFile.Enable(save != 0);
+    m_chkSeparateFile.Enable(save != 0);
+    m_staticSeparateFile.Enable(save != 0);
+    m_btnStart.Enable(save != 0);
+    m_chkSeparateFile.SetCheck(Settings().GetInt(m_szLocalSettingsPath, L"Local", L"SaveInSeperateFile", 0) != 0);
+}
+
+void CManageStreamingServerDlg::SelectByName(CComboBox& combo, const std::wstring& name) const {
+    int index = -1;
+    if (name.empty())
+        index = combo.Count() > 0 && combo.ItemText(0).empty() ? 0 : -1;
+    else
+        index = combo.FindExact(name);
+    combo.SetCurSel(index);
+}
+
+void CManageStreamingServerDlg::OnShowOrHide() {
+    if (!g_strChannel3.empty() || !g_strChannel4.empty()) ToggleMoreChannels();
+    for (int i = 0; i < 4; ++i) {
+        SelectByName(*m_channels[i], ChannelName(i));
+        OnChannelChanged(i);
+    }
+    if (g_bSessionRunning == 1) {
+        m_btnStop.Enable(true);
+    } else if (!g_strChannel1.empty() || !g_strChannel2.empty() || !g_strChannel3.empty() ||
+               !g_strChannel4.empty() || m_chkSaveLocally.IsChecked()) {
+        m_btnStart.Enable(true);
+        m_btnStop.Enable(false);
+    }
+    SelectStoredChannels();
+}
+
+void CManageStreamingServerDlg::SelectStoredChannels() {
+    for (int i = 0; i < 4; ++i) {
+        const std::wstring key = L"Channel" + std::to_wstring(i + 1);
+        SelectByName(*m_channels[i], Settings().GetString(m_szLocalSettingsPath, L"Server", key.c_str(), L""));
+    }
+    m_bSeparateFile = m_chkSeparateFile.IsChecked();
+}
+
+void CManageStreamingServerDlg::OnConfigureChannels() {
+    // The server list dialog arrives with its own step; until then the servers are reloaded.
+    LoadStep();
+}
+
+void CManageStreamingServerDlg::OnMediaSettings() {}
+void CManageStreamingServerDlg::OnHelp() {}
+void CManageStreamingServerDlg::OnThemeSwitch() {}
+
+void CManageStreamingServerDlg::OnMoreInfo() { UI().ShellOpen(m_hWnd, kProductSite); }
+
+bool CManageStreamingServerDlg::OnCommand(int id, int code, HWND control) {
+    if (Route<CManageStreamingServerDlg>(kRoutes, id, code)) return true;
+    if (CDialog::OnCommand(id, code, control)) return true;
+    // Menu commands the window does not handle go on to the application.
+    return code == 0 && !control && theApp.OnCommand(id);
+}
+
+bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_SHOWWINDOW:
+        OnShowOrHide();
+        return false;  // the default treatment goes on
+    case WM_APP_LAUNCH_FAILED:
+        OnLaunchFailed();
+        return true;
+    case WM_DRAWITEM:
+        if (wParam == IDC_CLOSE) {
+            DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            result = TRUE;
+            return true;
+        }
+        return false;
+    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+        result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                msg == WM_CTLCOLORSTATIC ? CTLCOLOR_STATIC
+                                : msg == WM_CTLCOLOREDIT ? CTLCOLOR_EDIT : CTLCOLOR_LISTBOX);
+        return result != 0;
+    }
+    return false;
+}
+
+LRESULT CManageStreamingServerDlg::OnControlColor(HDC dc, HWND control, UINT kind) {
+    const int id = GetDlgCtrlID(control);
+    const bool dark = IsDarkTheme(m_strTheme);
+    LRESULT brush = 0;
+    if (dark && kind == CTLCOLOR_EDIT) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorWhite);
+        brush = reinterpret_cast<LRESULT>(m_brDark);
+    } else if (dark && kind == CTLCOLOR_LISTBOX) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorWhite);
+        SetBkColor(dc, ColorDarkField);
+        brush = reinterpret_cast<LRESULT>(m_brDark);
+    } else if (dark && kind == CTLCOLOR_STATIC) {
+        SetTextColor(dc, ColorWhite);
+    }
+    if (kind != CTLCOLOR_STATIC) return brush;
+    switch (id) {
+    case IDC_TITLE: case IDC_LINK_DARK_THEME: case IDC_LINK_HELP: case IDC_LINK_MORE_INFO:
+        SetBkMode(dc, TRANSPARENT);
+        [[fallthrough]];
+    case IDC_LINK_CONFIGURE: case IDC_LINK_MEDIA_SETTINGS:
+        SetTextColor(dc, ColorWhite);
+        SetBkColor(dc, ColorSidebarBlue);
+        return reinterpret_cast<LRESULT>(m_brBlue);
+    case IDC_STATUS:
+        SetTextColor(dc, ColorAlertRed);
+        SetBkMode(dc, TRANSPARENT);
+        // A light dialog must answer with a brush, or the default colouring undoes the red.
+        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
+    }
+    return 0;  // the dialog's own background
+}
+
+void CManageStreamingServerDlg::SetStatus(const std::wstring& text) const {
+    SetDlgItemTextW(m_hWnd, IDC_STATUS, text.c_str());
+}
+
+// The browse field.
+
+void CBrowseEdit::AddBrowseButton(HWND dialog) {
+    RECT rc;
+    GetWindowRect(m_hWnd, &rc);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    const int button = rc.bottom - rc.top + 6;
+    SetWindowPos(m_hWnd, nullptr, 0, 0, rc.right - rc.left - button, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER);
+    m_btnBrowse.Attach(CreateWindowExW(0, L"BUTTON", L"...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                       rc.right - button, rc.top, button, rc.bottom - rc.top, dialog,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_BROWSE)),
+                                       GetModuleHandleW(nullptr), nullptr));
+    m_btnBrowse.SetFont(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    m_btnBrowse.Enable(IsEnabled());
+}
+
+void CBrowseEdit::Enable(bool on) const {
+    CEdit::Enable(on);
+    m_btnBrowse.Enable(on);
+}
+
+void CBrowseEdit::OnBrowseButton(HWND owner) {
+    for (wchar_t& c : m_strDefaultExt) c = static_cast<wchar_t>(towlower(c));
+    SaveAsRequest request;
+    if (m_strDefaultExt == L"wmv")
+        request.filter = L"Windows Media Video File (*.wmv)|*.wmv|MP4 Video File (*.mp4)|*.mp4|All Files (*.*)|*.*||";
+    else if (m_strDefaultExt == L"mp4")
+        request.filter = L"MP4 Video File (*.mp4)|*.mp4|Windows Media Video File (*.wmv)|*.wmv|All Files (*.*)|*.*||";
+    request.defaultExt = m_strDefaultExt;
+    request.fileName = L"Screen Recording";
+    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    if (auto chosen = UI().SaveAs(owner, request))
+        SetText(*chosen);
+    else
+        SetText(!m_strRememberedPath.empty() ? m_strRememberedPath : request.fileName + L".wmv");
+}

@@ -1,0 +1,109 @@
+// The main window: channel selectors, local recording options, session buttons, side links.
+#pragma once
+#include "engine/EncoderProcess.h"
+#include "ui/framework/Dialog.h"
+#include <atomic>
+#include <string>
+
+// The recording-file field: a read-only edit with a browse button at its right end.
+class CBrowseEdit : public CEdit {
+public:
+    std::wstring m_strDefaultExt = L"mp4";
+    std::wstring m_strRememberedPath;
+    CButton m_btnBrowse;
+
+    void AddBrowseButton(HWND dialog);
+    void Enable(bool on) const;  // the field and its button together
+    void OnBrowseButton(HWND owner);
+};
+
+class CManageStreamingServerDlg : public CDialog {
+public:
+    CManageStreamingServerDlg();
+    ~CManageStreamingServerDlg() override;
+
+    // Session controls.
+    void OnStart();
+    void OnStop();
+    void OnClose();
+    void MarkChannel(const std::wstring& name, bool chosen);
+    void OnChannelChanged(int index);  // 0..3
+    void ToggleMoreChannels();
+    void LoadVideoOptions();
+    void OnSaveLocally();
+    void OnRecordingPathChanged();
+    void OnSeparateFile();
+
+    // Main-window operations.
+    void LoadStep();
+    void LoadLocalOptions();
+    void SelectStoredChannels();
+    void OnShowOrHide();
+    void OnConfigureChannels();
+    void OnMediaSettings();
+    void OnHelp();
+    void OnMoreInfo();
+    void OnThemeSwitch();
+
+    CComboBox& Channel(int index) { return *m_channels[index]; }
+
+    CButton m_btnStart, m_btnStop;
+    CBrowseEdit m_editRecordingFile;
+    CButton m_chkSaveLocally;
+    std::wstring m_strRecordingPath;
+    std::wstring m_szSettingsPath;
+    std::wstring m_szLocalSettingsPath;
+    int m_nOverlayVideoPos = 0;
+    int m_nDisableVideo = 0;
+    std::wstring m_strVideoDevice;
+    int m_nMuteAudio = 0;
+    std::wstring m_strAudioDevice;
+    CComboBox m_cmbChannel1, m_cmbChannel2, m_cmbChannel3, m_cmbChannel4;
+    CStatic m_staticTitle;
+    bool m_bMoreChannels = false;
+    std::wstring m_strTheme;
+    HBRUSH m_brDark = nullptr, m_brBlue = nullptr;
+    std::wstring m_strVideoFps = L"12";
+    CStatic m_linkConfigureChannels, m_linkMediaSettings, m_linkDarkTheme, m_linkHelp, m_linkMoreInfo;
+    CStatic m_staticSeparateFile;
+    CButton m_chkSeparateFile;
+    bool m_bSeparateFile = false;
+    int m_nScreenWidth = 0, m_nScreenHeight = 0;
+
+protected:
+    BOOL OnInitDialog() override;  // InitializeWindow
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnChannel1Changed() { OnChannelChanged(0); }
+    void OnChannel2Changed() { OnChannelChanged(1); }
+    void OnChannel3Changed() { OnChannelChanged(2); }
+    void OnChannel4Changed() { OnChannelChanged(3); }
+    void OnSaveLocallyLabel();
+    void OnSeparateFileLabel();
+    void OnBrowse() { m_editRecordingFile.OnBrowseButton(m_hWnd); }
+    void OnLaunchFailed();
+    void SetStatus(const std::wstring& text) const;
+    void SelectByName(CComboBox& combo, const std::wstring& name) const;
+    LRESULT OnControlColor(HDC dc, HWND control, UINT kind);
+    std::wstring ReadDevice(const wchar_t* key, const wchar_t* def = L"") const;
+
+    static const CommandRoute<CManageStreamingServerDlg> kRoutes[];
+    CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
+    CEncoderSession m_session;
+    HFONT m_fonts[6] = {};
+};
+
+// Process-wide session values.
+extern CManageStreamingServerDlg* g_pMainDlg;
+extern std::wstring g_strChannel1, g_strChannel2, g_strChannel3, g_strChannel4;
+extern std::wstring g_strRecordingDevice;
+extern std::atomic<unsigned char> g_bSessionRunning;
+
+// The remembered server name of channel index 0..3.
+std::wstring& ChannelName(int index);
+
+inline constexpr wchar_t kProductSite[] = L"https://vandrel.quillane.com/";
+inline constexpr wchar_t kPrivacyHint[] =
+    L"Make sure that you allow Vandrel access to camera and microphone from system privacy settings";
