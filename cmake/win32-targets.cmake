@@ -20,8 +20,17 @@ target_link_libraries(vandrel PRIVATE vandrel_win32)
 target_link_options(vandrel PRIVATE -municode)
 add_dependencies(vandrel vandrel_art)
 
+add_executable(fake_encoder tests/win32/FakeEncoder.cpp)
+target_link_options(fake_encoder PRIVATE -municode)
+
 add_executable(win32_tests
-  tests/win32/Win32SettingsStoreTests.cpp)
-target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  tests/win32/TestSupport.cpp
+  tests/win32/Win32SettingsStoreTests.cpp
+  tests/win32/MainWindowTests.cpp
+  tests/win32/EncoderTests.cpp
+  tests/win32/AppShellTests.cpp
+  ${VANDREL_RC})
+target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
+add_dependencies(win32_tests vandrel_art fake_encoder vandrel)
 target_link_libraries(win32_tests PRIVATE vandrel_win32 GTest::gtest_main)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)

@@ -1,0 +1,193 @@
+// Start and Stop with a stand-in encoder: the exact command line, the Stop timings, no leftovers.
+#include "MainWindowFixture.h"
+#include "engine/CommandLine.h"
+#include <cstdio>
+
+namespace {
+
+const wchar_t kNotice[] =
+    L"The application will continue running in the background. You can start or stop streaming from the system tray.";
+
+class EncoderFixture : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        FreeConsole();  // like the GUI program: no console of its own to send Ctrl+C from
+        GetCurrentDirectoryW(MAX_PATH, m_oldDir);
+        SetCurrentDirectoryW(work.Path().c_str());
+        SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", nullptr);
+    }
+    void TearDown() override {
+        if (g_bSessionRunning) dlg->OnStop();
+        SetCurrentDirectoryW(m_oldDir);
+        MainWindowFixture::TearDown();
+        EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "an encoder outlived its test";
+        KillProcesses(L"ffmpeg.exe");
+    }
+    void InstallEncoder() const {
+        ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    }
+    // Twitch in channel 1 and a local MP4 file in the work folder.
+    void PrepareSession() {
+        Choose(0, L"Twitch");
+        Click(IDC_SAVE_LOCALLY);
+        TypePath(work / L"rec.mp4");
+        ASSERT_TRUE(Enabled(IDC_START));
+    }
+    std::wstring EncoderLog() const { return ReadWholeFile(work / L"fake_encoder.log"); }
+    bool WaitForEncoder() const {
+        return PumpUntil([&] { return EncoderLog().find(L'\n') != EncoderLog().rfind(L'\n'); }, 15000);
+    }
+    DWORD TimedStop() const {
+        const DWORD start = GetTickCount();
+        Click(IDC_STOP);
+        return GetTickCount() - start;
+    }
+    void ExpectIdle() const {
+        EXPECT_EQ(g_bSessionRunning, 0);
+        EXPECT_FALSE(Enabled(IDC_STOP));
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(Enabled(IDC_CHANNEL1 + i));
+        EXPECT_TRUE(Enabled(IDC_SAVE_LOCALLY));
+        EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 1);
+    }
+
+    TempFolder work{L"work"};
+    wchar_t m_oldDir[MAX_PATH] = {};
+};
+
+std::wstring Slashed(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return path;
+}
+
+}  // namespace
+
+TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByCtrlC) {
+    std::wstring settings = kThreeServers;
+    settings.replace(settings.find(L"DemoMode=1"), 10, L"DemoMode=0");
+    Build(settings);
+    InstallEncoder();
+    PrepareSession();
+    Click(IDC_START);
+
+    EXPECT_FALSE(IsWindowVisible(dlg->Handle()));
+    EXPECT_EQ(g_bSessionRunning, 1);
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_TRUE(Enabled(IDC_STOP));
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(Enabled(IDC_CHANNEL1 + i));
+    EXPECT_FALSE(Enabled(IDC_SAVE_LOCALLY));
+    EXPECT_FALSE(Enabled(IDC_RECORDING_FILE));
+    EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 0);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, kNotice);
+    EXPECT_EQ(user.Boxes()[0].type, UINT(MB_OK | MB_ICONINFORMATION));
+    EXPECT_NE(ReadWholeFile(SettingsIni()).find(L"DemoMode=1"), std::wstring::npos);
+    EXPECT_EQ(ReadWholeFile(LocalIni()),
+              L"[Server]\r\nChannel1=Twitch\r\nChannel2=\r\nChannel3=\r\nChannel4=\r\n"
+              L"[Local]\r\nSaveInLocalPath=1\r\nSaveInSeperateFile=0\r\n");
+
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(EncoderLog(),
+              L"ffmpeg -framerate 12 -hwaccel auto  -vsync 1 -loglevel quiet -re -rtbufsize 1500M -f dshow "
+              L"-i video=\"screen-capture-recorder\" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\" "
+              L"-map 0:v -map 1:a -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "
+              L"-maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p -tune film -c:a libmp3lame -q:a 2 "
+              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.tv/app/live_1|"
+              L"[f=flv:onfail=ignore]" + Slashed(work / L"rec.mp4") + L"\" -y\n" + work.Path() + L"\n");
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 1);
+
+    // Labels stay inert while streaming.
+    ClickLabel(IDC_SAVE_LOCALLY_LABEL);
+    EXPECT_TRUE(Checked(IDC_SAVE_LOCALLY));
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_FALSE(Enabled(IDC_RECORDING_FILE));
+
+    const DWORD took = TimedStop();
+    std::printf("Stop with an encoder that ends on Ctrl+C: %lu ms\n", static_cast<unsigned long>(took));
+    EXPECT_GE(took, 2000u);
+    EXPECT_LT(took, 5000u);  // ended by the Ctrl+C, long before the 10 s bound
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    ExpectIdle();
+    EXPECT_TRUE(Enabled(IDC_START));  // Save Locally with a path
+
+    // A second session: no second notice.
+    ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(user.Boxes().size(), 1u);
+    TimedStop();
+}
+
+TEST_F(EncoderFixture, EncoderIgnoringCtrlCIsTerminatedAfterTheBound) {
+    Build(kThreeServers);
+    InstallEncoder();
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"ignore");
+    PrepareSession();
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    const DWORD took = TimedStop();
+    std::printf("Stop with an encoder that ignores Ctrl+C: %lu ms\n", static_cast<unsigned long>(took));
+    EXPECT_GE(took, 11900u);
+    EXPECT_LT(took, 15000u);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    ExpectIdle();
+}
+
+TEST_F(EncoderFixture, EncoderThatEndedByItselfStillGivesTheGraceWait) {
+    Build(kThreeServers);
+    InstallEncoder();
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
+    PrepareSession();
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; });
+    EXPECT_EQ(g_bSessionRunning, 1);  // the window keeps streaming until the user stops
+    const DWORD took = TimedStop();
+    EXPECT_GE(took, 2000u);
+    EXPECT_LT(took, 5000u);
+    ExpectIdle();
+}
+
+TEST_F(EncoderFixture, MissingEncoderGivesExactlyOneMessageAndIdle) {
+    Build(kThreeServers);
+    PrepareSession();
+    Click(IDC_START);
+    ASSERT_TRUE(PumpUntil([&] { return !user.Boxes().empty() && g_bSessionRunning == 0; }));
+    PumpFor(500);
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Couldn't create stream with these parameters");
+    EXPECT_EQ(boxes[0].type, UINT(MB_OK | MB_ICONERROR));
+    ExpectIdle();
+}
+
+TEST_F(EncoderFixture, StopRightAfterStartLeavesNoEncoder) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    for (int i = 0; i < 3; ++i) {
+        ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+        Click(IDC_START);
+        Click(IDC_STOP);  // before or while the worker launches
+        PumpFor(1500);
+        EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "round " << i;
+        ExpectIdle();
+    }
+}
+
+TEST_F(EncoderFixture, WmvFileWithChannelsIsRefusedBeforeAnythingChanges) {
+    Build(kThreeServers);
+    InstallEncoder();
+    Choose(0, L"Twitch");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(work / L"rec.wmv");
+    Click(IDC_START);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_NE(user.Boxes()[0].text.find(L"WMV"), std::wstring::npos);
+    EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_FALSE(Enabled(IDC_STOP));
+    EXPECT_EQ(GetFileAttributesW(LocalIni().c_str()), INVALID_FILE_ATTRIBUTES);
+    PumpFor(500);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+}

@@ -1,0 +1,129 @@
+// Shared helpers of the Windows tests.
+#include "TestSupport.h"
+#include <tlhelp32.h>
+#include <shellapi.h>
+
+int ScriptedUser::MessageBox(HWND owner, const std::wstring& text, UINT type) {
+    std::lock_guard guard(m_lock);
+    m_boxes.push_back({owner, text, type});
+    return nextAnswer;
+}
+
+std::optional<std::wstring> ScriptedUser::SaveAs(HWND, const SaveAsRequest& request) {
+    std::lock_guard guard(m_lock);
+    m_saveAs.push_back(request);
+    return saveAsAnswer;
+}
+
+void ScriptedUser::ShellOpen(HWND, const std::wstring& target) {
+    std::lock_guard guard(m_lock);
+    m_opened.push_back(target);
+}
+
+std::vector<ScriptedUser::Box> ScriptedUser::Boxes() {
+    std::lock_guard guard(m_lock);
+    return m_boxes;
+}
+
+std::vector<std::wstring> ScriptedUser::Opened() {
+    std::lock_guard guard(m_lock);
+    return m_opened;
+}
+
+std::vector<SaveAsRequest> ScriptedUser::SaveAsRequests() {
+    std::lock_guard guard(m_lock);
+    return m_saveAs;
+}
+
+TempFolder::TempFolder(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    m_path = std::wstring(temp) + L"vandrel-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++counter);
+    CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    std::wstring from = m_path;
+    from.push_back(L'\0');  // a double-zero list
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+std::wstring ReadWholeFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return L"";
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(h);
+    bytes.resize(read);
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    return std::wstring(bytes.begin(), bytes.end());
+}
+
+void WriteTextFile(const std::wstring& path, const std::wstring& text) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(h, bom, 2, &written, nullptr);
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size() * 2), &written, nullptr);
+    CloseHandle(h);
+}
+
+namespace {
+template <class F>
+void ForEachProcess(const wchar_t* exeName, F f) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof e;
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e))
+        if (_wcsicmp(e.szExeFile, exeName) == 0) f(e.th32ProcessID);
+    CloseHandle(snap);
+}
+}  // namespace
+
+int CountProcesses(const wchar_t* exeName) {
+    int n = 0;
+    ForEachProcess(exeName, [&](DWORD) { ++n; });
+    return n;
+}
+
+void KillProcesses(const wchar_t* exeName) {
+    ForEachProcess(exeName, [](DWORD pid) {
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 2000);
+            CloseHandle(h);
+        }
+    });
+}
+
+std::wstring ExeFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s = path;
+    return s.substr(0, s.rfind(L'\\'));
+}

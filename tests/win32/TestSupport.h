@@ -1,0 +1,58 @@
+// Shared helpers of the Windows tests: a scripted user, temporary folders, message pumping.
+#pragma once
+#include "ui/framework/UserInterface.h"
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Answers message boxes and Save As without a human, and remembers what was asked.
+class ScriptedUser : public IUserInterface {
+public:
+    struct Box {
+        HWND owner;
+        std::wstring text;
+        UINT type;
+    };
+    ScriptedUser() { SetUserInterface(this); }
+    ~ScriptedUser() override { SetUserInterface(nullptr); }
+
+    int MessageBox(HWND owner, const std::wstring& text, UINT type) override;
+    std::optional<std::wstring> SaveAs(HWND owner, const SaveAsRequest& request) override;
+    void ShellOpen(HWND owner, const std::wstring& target) override;
+
+    std::vector<Box> Boxes();
+    std::vector<std::wstring> Opened();
+    std::vector<SaveAsRequest> SaveAsRequests();
+
+    int nextAnswer = IDOK;                      // for every message box
+    std::optional<std::wstring> saveAsAnswer;  // nothing: cancelled
+
+private:
+    std::mutex m_lock;
+    std::vector<Box> m_boxes;
+    std::vector<std::wstring> m_opened;
+    std::vector<SaveAsRequest> m_saveAs;
+};
+
+// A fresh folder under the temp folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& tag);
+    ~TempFolder();
+    const std::wstring& Path() const { return m_path; }
+    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// Dispatches this thread's messages until done() or the time is up; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+void PumpFor(DWORD ms);
+
+std::wstring ReadWholeFile(const std::wstring& path);  // UTF-16 with BOM or ANSI, as text
+void WriteTextFile(const std::wstring& path, const std::wstring& text);  // UTF-16 with BOM
+int CountProcesses(const wchar_t* exeName);
+void KillProcesses(const wchar_t* exeName);
+std::wstring ExeFolder();
