@@ -191,3 +191,24 @@ TEST_F(EncoderFixture, WmvFileWithChannelsIsRefusedBeforeAnythingChanges) {
     PumpFor(500);
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
 }
+
+TEST_F(EncoderFixture, RepeatedSessionsReleaseTheirHandles) {
+    Build(kThreeServers);
+    InstallEncoder();
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
+    PrepareSession();
+    int counts[3] = {};
+    for (int& count : counts) {
+        ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+        DeleteFileW((work / L"fake_encoder.log").c_str());
+        Click(IDC_START);
+        ASSERT_TRUE(WaitForEncoder());
+        PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; });
+        PumpFor(200);  // the worker closes its wait handle as the encoder ends
+        TimedStop();
+        count = OpenHandleCount();
+    }
+    ASSERT_GT(counts[0], 0);
+    EXPECT_EQ(counts[2], counts[1]);
+    EXPECT_EQ(counts[1], counts[0]);
+}

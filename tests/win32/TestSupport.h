@@ -56,3 +56,5 @@ void WriteTextFile(const std::wstring& path, const std::wstring& text);  // UTF-
 int CountProcesses(const wchar_t* exeName);
 void KillProcesses(const wchar_t* exeName);
 std::wstring ExeFolder();
+// Handles this process holds, counted from the system's handle table.
+int OpenHandleCount();
