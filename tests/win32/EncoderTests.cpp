@@ -212,3 +212,25 @@ TEST_F(EncoderFixture, RepeatedSessionsReleaseTheirHandles) {
     EXPECT_EQ(counts[2], counts[1]);
     EXPECT_EQ(counts[1], counts[0]);
 }
+
+TEST_F(EncoderFixture, ExitWhileStreamingStopsTheEncoderBeforeQuitting) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    user.nextAnswer = IDNO;
+    theApp.OnTrayExit();
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 1);
+    EXPECT_EQ(g_bSessionRunning, 1);
+    user.nextAnswer = IDYES;
+    theApp.OnTrayExit();
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    ExpectIdle();
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, L"Are you sure you want to exit Vandrel?");
+}
