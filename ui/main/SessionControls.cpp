@@ -3,6 +3,7 @@
 #include "config/StreamingServices.h"
 #include "config/Win32SettingsStore.h"
 #include "engine/CommandLine.h"
+#include "engine/RecordingPath.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
@@ -195,16 +196,10 @@ void CManageStreamingServerDlg::OnSaveLocallyLabel() {
 void CManageStreamingServerDlg::OnRecordingPathChanged() {
     const std::wstring typed = m_editRecordingFile.Text();
     if (!typed.empty()) SetStatus(L"");
-    std::wstring path = typed.find(L'\\') == std::wstring::npos ? L".\\" + typed : typed;
     if (!m_chkSaveLocally.IsChecked()) return;
-    const size_t slash = path.rfind(L'\\');
-    const std::wstring folder = path.substr(0, slash + 1);
-    const std::wstring name = path.substr(slash + 1);
-    const size_t dot = name.rfind(L'.');
-    std::wstring ext = dot == std::wstring::npos ? name : name.substr(dot + 1);
-    for (wchar_t& c : ext) c = static_cast<wchar_t>(towlower(c));
-    const bool refused = GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES || name.empty() ||
-                         dot == std::wstring::npos || ext.empty() || (ext != L"wmv" && ext != L"mp4");
+    const bool refused = !IsAcceptedRecordingPath(typed, [](const std::wstring& folder) {
+        return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
     if (refused) {
         SetStatus(kPathRefused);
         m_btnStart.Enable(false);
