@@ -81,20 +81,28 @@ bool CSystemTray::AddToNotificationArea(HICON icon) {
     return ok;
 }
 
-HMENU CSystemTray::LoadTrayPopup(HMENU& menu) const {
-    menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_iconData.uID ? m_iconData.uID : kTrayIconId));
-    return menu ? GetSubMenu(menu, 0) : nullptr;
-}
+// Menu resource 130, loaded for one use and destroyed with this object.
+class CSystemTray::TrayMenu {
+public:
+    explicit TrayMenu(UINT id) : m_menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id))) {}
+    ~TrayMenu() {
+        if (m_menu) DestroyMenu(m_menu);
+    }
+    TrayMenu(const TrayMenu&) = delete;
+    TrayMenu& operator=(const TrayMenu&) = delete;
+    HMENU Popup() const { return m_menu ? GetSubMenu(m_menu, 0) : nullptr; }
+
+private:
+    HMENU m_menu;
+};
 
 bool CSystemTray::SetDefaultMenuItem() {
     if (m_nDefaultItem == 3 && m_bDefaultByPosition) return true;
     m_nDefaultItem = 3;
     m_bDefaultByPosition = 1;
-    HMENU menu = nullptr;
-    HMENU popup = LoadTrayPopup(menu);
-    if (popup) SetMenuDefaultItem(popup, m_nDefaultItem, TRUE);
-    if (menu) DestroyMenu(menu);
-    return popup != nullptr;
+    const TrayMenu menu(MenuId());
+    if (menu.Popup()) SetMenuDefaultItem(menu.Popup(), m_nDefaultItem, TRUE);
+    return menu.Popup() != nullptr;
 }
 
 bool CSystemTray::RemoveFromNotificationArea() {
@@ -122,12 +130,9 @@ LRESULT CSystemTray::HandleIconMessage(WPARAM iconId, LPARAM mouseMessage) {
     if (!target) return 0;
     switch (LOWORD(mouseMessage)) {
     case WM_RBUTTONUP: {
-        HMENU menu = nullptr;
-        HMENU popup = LoadTrayPopup(menu);
-        if (!popup) {
-            if (menu) DestroyMenu(menu);
-            return 0;
-        }
+        const TrayMenu menu(MenuId());
+        HMENU popup = menu.Popup();
+        if (!popup) return 0;
         SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
         EnableMenuItem(popup, ID_TRAY_START, MF_BYCOMMAND | (m_bIdle ? MF_ENABLED : MF_GRAYED));
         EnableMenuItem(popup, ID_TRAY_STOP, MF_BYCOMMAND | (m_bIdle ? MF_GRAYED : MF_ENABLED));
@@ -137,7 +142,6 @@ LRESULT CSystemTray::HandleIconMessage(WPARAM iconId, LPARAM mouseMessage) {
         SetForegroundWindow(target);
         TrackPopupMenu(popup, 0, pt.x, pt.y, 0, target, nullptr);
         PostMessageW(target, WM_NULL, 0, 0);
-        DestroyMenu(menu);
         m_bMenuOpen = 0;
         return 1;
     }
@@ -145,14 +149,9 @@ LRESULT CSystemTray::HandleIconMessage(WPARAM iconId, LPARAM mouseMessage) {
         SetForegroundWindow(target);
         UINT command = m_nDefaultItem;
         if (m_bDefaultByPosition) {
-            HMENU menu = nullptr;
-            HMENU popup = LoadTrayPopup(menu);
-            if (!popup) {
-                if (menu) DestroyMenu(menu);
-                return 0;
-            }
-            command = GetMenuItemID(popup, static_cast<int>(m_nDefaultItem));
-            DestroyMenu(menu);
+            const TrayMenu menu(MenuId());
+            if (!menu.Popup()) return 0;
+            command = GetMenuItemID(menu.Popup(), static_cast<int>(m_nDefaultItem));
         }
         PostMessageW(target, WM_COMMAND, command, 0);
         return 1;

@@ -37,7 +37,8 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnTaskbarCreated();
-    HMENU LoadTrayPopup(HMENU& menu) const;
+    class TrayMenu;
+    UINT MenuId() const { return m_iconData.uID ? m_iconData.uID : kTrayIconId; }
 
     HWND m_hWnd = nullptr;
 };

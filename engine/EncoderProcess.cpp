@@ -81,8 +81,3 @@ void CEncoderSession::Stop() {
     TerminateProcess(process, 0);
     CloseHandle(process);
 }
-
-bool CEncoderSession::HoldsProcess() {
-    std::lock_guard guard(m_lock);
-    return m_hProcess != nullptr;
-}

@@ -22,7 +22,6 @@ public:
     // Waits 2 s, sends Ctrl+C to the encoder's group, waits up to 10 s, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.
     void Stop();
-    bool HoldsProcess();
 
 private:
     struct Launch;

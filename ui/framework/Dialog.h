@@ -48,8 +48,6 @@ protected:
         return false;
     }
 
-    bool IsModal() const { return m_modal; }
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);

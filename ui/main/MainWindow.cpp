@@ -2,6 +2,7 @@
 #include "ui/main/MainWindow.h"
 #include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
+#include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
@@ -277,7 +278,7 @@ void CBrowseEdit::Enable(bool on) const {
 }
 
 void CBrowseEdit::OnBrowseButton(HWND owner) {
-    for (wchar_t& c : m_strDefaultExt) c = static_cast<wchar_t>(towlower(c));
+    m_strDefaultExt = LowerAscii(m_strDefaultExt);
     SaveAsRequest request;
     if (m_strDefaultExt == L"wmv")
         request.filter = L"Windows Media Video File (*.wmv)|*.wmv|MP4 Video File (*.mp4)|*.mp4|All Files (*.*)|*.*||";
