@@ -66,12 +66,12 @@ TEST_F(MainWindowFixture, SaveLocallyAndThePathCheck) {
     EXPECT_FALSE(Enabled(IDC_START));
 
     const std::wstring refusal = L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
-    for (const std::wstring bad : {appData / L"missing\\a.mp4", appData / L"a.avi", appData / L"noext", appData / L"a.", appData.Path() + L"\\"}) {
+    for (const std::wstring& bad : {appData / L"missing\\a.mp4", appData / L"a.avi", appData / L"noext", appData / L"a.", appData.Path() + L"\\"}) {
         TypePath(bad);
         EXPECT_EQ(Status(), refusal) << std::string(bad.begin(), bad.end());
         EXPECT_FALSE(Enabled(IDC_START));
     }
-    for (const std::wstring good : {appData / L"Show.MP4", appData / L"clip.wmv", appData / L".mp4"}) {
+    for (const std::wstring& good : {appData / L"Show.MP4", appData / L"clip.wmv", appData / L".mp4"}) {
         TypePath(good);
         EXPECT_EQ(Status(), L"");
         EXPECT_TRUE(Enabled(IDC_START));
