@@ -188,3 +188,19 @@ TEST_F(MainWindowFixture, MoreInfoOpensTheProductSite) {
     ClickLabel(IDC_ICON_MORE_INFO);
     EXPECT_EQ(user.Opened(), (Names{kProductSite, kProductSite}));
 }
+
+TEST(ModalSeam, RunsTheScriptInsideTheDialogAndCancelsWhatItLeavesOpen) {
+    ScriptedUser user;
+    CDialog dialog(IDD_MAIN);
+    std::wstring caption;
+    user.OnNextModal([&](HWND h) {
+        wchar_t text[64] = {};
+        GetWindowTextW(h, text, 64);
+        caption = text;
+        EndDialog(h, IDOK);
+    });
+    EXPECT_EQ(UI().RunModal(dialog, nullptr), IDOK);
+    EXPECT_EQ(caption, L"Quillane Vandrel");
+    EXPECT_EQ(UI().RunModal(dialog, nullptr), IDCANCEL);  // no script: cancelled
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_MAIN, IDD_MAIN}));
+}

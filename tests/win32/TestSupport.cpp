@@ -1,5 +1,6 @@
 // Shared helpers of the Windows tests.
 #include "TestSupport.h"
+#include "ui/framework/Dialog.h"
 #include <tlhelp32.h>
 #include <shellapi.h>
 
@@ -18,6 +19,56 @@ std::optional<std::wstring> ScriptedUser::SaveAs(HWND, const SaveAsRequest& requ
 void ScriptedUser::ShellOpen(HWND, const std::wstring& target) {
     std::lock_guard guard(m_lock);
     m_opened.push_back(target);
+}
+
+namespace {
+// The dialog being run and its script, for the timer that fires inside the modal loop.
+thread_local CDialog* t_modal = nullptr;
+thread_local std::function<void(HWND)>* t_script = nullptr;
+
+void CALLBACK RunModalScript(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND hwnd = t_modal ? t_modal->Handle() : nullptr;
+    if (!hwnd) return;
+    // The modal loop shows the dialog once its queue is empty: act on what the user would see.
+    if (!IsWindowVisible(hwnd)) {
+        SetTimer(nullptr, 0, 10, RunModalScript);
+        return;
+    }
+    if (t_script && *t_script) (*t_script)(hwnd);
+    if (IsWindow(hwnd) && IsWindowVisible(hwnd)) ::EndDialog(hwnd, IDCANCEL);
+}
+}  // namespace
+
+INT_PTR ScriptedUser::RunModal(CDialog& dialog, HWND owner) {
+    std::function<void(HWND)> script;
+    {
+        std::lock_guard guard(m_lock);
+        m_modals.push_back(dialog.TemplateId());
+        if (!m_modalScripts.empty()) {
+            script = std::move(m_modalScripts.front());
+            m_modalScripts.pop_front();
+        }
+    }
+    CDialog* outerModal = t_modal;
+    std::function<void(HWND)>* outerScript = t_script;
+    t_modal = &dialog;
+    t_script = &script;
+    SetTimer(nullptr, 0, 0, RunModalScript);
+    const INT_PTR result = dialog.DoModal(owner);
+    t_modal = outerModal;
+    t_script = outerScript;
+    return result;
+}
+
+void ScriptedUser::OnNextModal(std::function<void(HWND)> script) {
+    std::lock_guard guard(m_lock);
+    m_modalScripts.push_back(std::move(script));
+}
+
+std::vector<int> ScriptedUser::Modals() {
+    std::lock_guard guard(m_lock);
+    return m_modals;
 }
 
 std::vector<ScriptedUser::Box> ScriptedUser::Boxes() {

@@ -1,6 +1,7 @@
 // Shared helpers of the Windows tests: a scripted user, temporary folders, message pumping.
 #pragma once
 #include "ui/framework/UserInterface.h"
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,6 +21,11 @@ public:
     int MessageBox(HWND owner, const std::wstring& text, UINT type) override;
     std::optional<std::wstring> SaveAs(HWND owner, const SaveAsRequest& request) override;
     void ShellOpen(HWND owner, const std::wstring& target) override;
+    // Shows the dialog for real and, once it is up, runs the next queued script on it inside
+    // its modal loop; a dialog the script leaves open (or that has no script) is cancelled.
+    INT_PTR RunModal(CDialog& dialog, HWND owner) override;
+    void OnNextModal(std::function<void(HWND dialog)> script);
+    std::vector<int> Modals();  // the template ids of every dialog run, in order
 
     std::vector<Box> Boxes();
     std::vector<std::wstring> Opened();
@@ -33,6 +39,8 @@ private:
     std::vector<Box> m_boxes;
     std::vector<std::wstring> m_opened;
     std::vector<SaveAsRequest> m_saveAs;
+    std::deque<std::function<void(HWND)>> m_modalScripts;
+    std::vector<int> m_modals;
 };
 
 // A fresh folder under the temp folder, removed with everything in it at the end.

@@ -24,6 +24,7 @@ public:
     void EndDialog(INT_PTR result);
     void Destroy();
 
+    int TemplateId() const { return m_templateId; }
     HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
     void Bind(CWnd& control, int id) const { control.Attach(Item(id)); }
     void SetBackgroundColor(COLORREF color);

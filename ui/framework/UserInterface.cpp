@@ -1,5 +1,6 @@
 // The platform side of the user-interface seam.
 #include "ui/framework/UserInterface.h"
+#include "ui/framework/Dialog.h"
 #include <commdlg.h>
 #include <shellapi.h>
 #include <atomic>
@@ -37,6 +38,8 @@ public:
     void ShellOpen(HWND, const std::wstring& target) override {
         ShellExecuteW(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOW);
     }
+
+    INT_PTR RunModal(CDialog& dialog, HWND owner) override { return dialog.DoModal(owner); }
 };
 
 PlatformUserInterface g_platform;

@@ -11,6 +11,8 @@ struct SaveAsRequest {
     DWORD flags = 0;
 };
 
+class CDialog;
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
@@ -18,6 +20,8 @@ public:
     // The chosen full path, or nothing when cancelled.
     virtual std::optional<std::wstring> SaveAs(HWND owner, const SaveAsRequest& request) = 0;
     virtual void ShellOpen(HWND owner, const std::wstring& target) = 0;
+    // Runs a dialog modally and returns how it was ended; tests drive it or end it themselves.
+    virtual INT_PTR RunModal(CDialog& dialog, HWND owner) = 0;
 };
 
 // The seam in force; tests put their own in and take it out again.
