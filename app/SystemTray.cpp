@@ -113,6 +113,21 @@ bool CSystemTray::RemoveFromNotificationArea() {
     return m_bIconRemoved;
 }
 
+bool CSystemTray::ShowBalloon(const wchar_t* title, const std::wstring& text, DWORD infoFlags) {
+    if (!m_bBalloonSupported) return false;
+    NOTIFYICONDATAW data = m_iconData;
+    data.cbSize = sizeof data;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    wcsncpy(data.szInfo, text.c_str(), 255);
+    data.szInfo[255] = L'\0';
+    wcsncpy(data.szInfoTitle, title, 63);
+    data.szInfoTitle[63] = L'\0';
+    data.uTimeout = 20000;
+    data.dwInfoFlags = infoFlags;
+    return NotifyIcon(NIM_MODIFY, &data);
+}
+
 LRESULT CSystemTray::OnTaskbarCreated() {
     m_bReAddPending = 1;
     if (!m_bIconHidden) {

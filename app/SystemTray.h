@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <atomic>
+#include <string>
 
 inline constexpr UINT WM_TRAYICON = WM_APP + 300;  // 0x812C
 inline constexpr UINT kTrayIconId = 130;
@@ -19,6 +20,8 @@ public:
     bool AddToNotificationArea(HICON icon);
     bool SetDefaultMenuItem();
     bool RemoveFromNotificationArea();
+    // A balloon notice from the icon, which otherwise stays as it is.
+    bool ShowBalloon(const wchar_t* title, const std::wstring& text, DWORD infoFlags);
     virtual LRESULT HandleIconMessage(WPARAM iconId, LPARAM mouseMessage);
     HWND Handle() const { return m_hWnd; }
 

@@ -67,6 +67,11 @@ bool CVandrelApp::OnCommand(int id) {
 
 void CVandrelApp::OnTrayStart() {
     CManageStreamingServerDlg& dlg = *m_pMainDlg;
+    // A selector that shows a server without key or URL: say why, as the window does, and start nothing.
+    if (const int problem = dlg.ChannelProblem(); problem >= 0 && g_bSessionRunning == 0) {
+        UI().MessageBox(dlg.Handle(), CManageStreamingServerDlg::ChannelProblemText(problem), MB_OK | MB_ICONWARNING);
+        return;
+    }
     bool any = false;
     for (int i = 0; i < 4; ++i) any = any || !dlg.Channel(i).Text().empty();
     if (any || (!dlg.m_editRecordingFile.Text().empty() && g_bSessionRunning != 1)) {

@@ -27,10 +27,22 @@ void ServerList::RemoveServerAt(int index) {
     m_servers.erase(m_servers.begin() + index);
 }
 
+namespace {
+// A list that filled its buffer may have been cut: read it again with twice the room.
+std::vector<std::wstring> AllSectionNames(ISettingsStore& store, const std::wstring& file) {
+    for (unsigned units = kSectionNamesBuffer;; units *= 2) {
+        std::vector<std::wstring> names = store.GetSectionNames(file, units);
+        size_t used = 1;  // the closing zero
+        for (const std::wstring& n : names) used += n.size() + 1;
+        if (used + 1 < units || units > (1u << 26)) return names;
+    }
+}
+}  // namespace
+
 std::wstring LoadServers(ServerList& list, ISettingsStore& store, const std::wstring& settingsIni) {
     constexpr size_t kLongestName = 259;  // longer names cannot be addressed: skip, never cut
     std::wstring localPath;
-    for (const std::wstring& name : store.GetSectionNames(settingsIni, kSectionNamesBuffer)) {
+    for (const std::wstring& name : AllSectionNames(store, settingsIni)) {
         if (name.size() > kLongestName || list.FindServerByName(name) >= 0) continue;
         if (name == L"Paths") {
             localPath = store.GetString(settingsIni, L"Paths", L"Video Local Folder", L"");

@@ -35,7 +35,7 @@ private:
 // The one list of the process.
 extern ServerList g_ServerList;
 
-inline constexpr unsigned kSectionNamesBuffer = 1000;
+inline constexpr unsigned kSectionNamesBuffer = 1000;  // the first read's room; it grows as needed
 
 // Appends the server sections not yet in the list; returns [Paths] "Video Local Folder".
 std::wstring LoadServers(ServerList& list, ISettingsStore& store, const std::wstring& settingsIni);

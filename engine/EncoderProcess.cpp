@@ -54,9 +54,25 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
     }
     if (HANDLE wait = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId)) {
         WaitForSingleObject(wait, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(wait, &code);
         CloseHandle(wait);
+        // Only the current session's end is news; a Stop already took care of its own.
+        std::lock_guard guard(self.m_lock);
+        if (launch->generation == self.m_generation)
+            PostMessageW(launch->notify, WM_APP_ENCODER_ENDED, launch->generation, static_cast<LPARAM>(code));
     }
     return 1;
+}
+
+bool CEncoderSession::EndedByItself(WPARAM session) {
+    std::lock_guard guard(m_lock);
+    if (session != m_generation || !m_hProcess) return false;
+    ++m_generation;
+    CloseHandle(m_hProcess);
+    m_hProcess = nullptr;
+    m_processId = 0;
+    return true;
 }
 
 void CEncoderSession::Stop() {

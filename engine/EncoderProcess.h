@@ -6,6 +6,8 @@
 
 // Posted to the notify window when the encoder could not be started.
 inline constexpr UINT WM_APP_LAUNCH_FAILED = WM_APP + 301;
+// Posted when the encoder ended while its session was current: wParam the session, lParam the exit code.
+inline constexpr UINT WM_APP_ENCODER_ENDED = WM_APP + 302;
 
 class CEncoderSession {
 public:
@@ -22,6 +24,9 @@ public:
     // Waits 2 s, sends Ctrl+C to the encoder's group, waits up to 10 s, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.
     void Stop();
+    // True once for a session whose encoder ended by itself before any Stop: the session is then
+    // over and its handle released. False when a Stop or a later Start came first.
+    bool EndedByItself(WPARAM session);
 
 private:
     struct Launch;

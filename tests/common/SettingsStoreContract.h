@@ -1,7 +1,9 @@
 // What every settings store must do, run against the in-memory store and the platform's.
 #pragma once
 #include "config/SettingsStore.h"
+#include "config/StreamingServices.h"
 #include <gtest/gtest.h>
+#include <cwchar>
 #include <memory>
 
 // A Traits type gives: static std::unique_ptr<ISettingsStore> Make(); static std::wstring File(int n);
@@ -110,7 +112,23 @@ TYPED_TEST_P(SettingsStoreContract, UnicodeTextRoundTrips) {
     EXPECT_EQ(s.GetString(this->file, L"Device", L"AudioDevice", L""), name);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, MissingFileSectionOrKeyGivesTheDefault,
+TYPED_TEST_P(SettingsStoreContract, LoadServersReadsEveryServerWhole) {
+    auto& s = *this->store;
+    std::vector<std::wstring> written;
+    for (int i = 0; i < 120; ++i) {  // 2520 units of names: far more than one first read holds
+        wchar_t name[32];
+        swprintf(name, 32, L"Streaming Server %03d", i);
+        written.push_back(name);
+        s.WriteString(this->file, name, L"Key", L"k");
+    }
+    ServerList list;
+    LoadServers(list, s, this->file);
+    std::vector<std::wstring> loaded;
+    for (const CStreamingServices& server : list) loaded.push_back(server.Name);
+    EXPECT_EQ(loaded, written);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, LoadServersReadsEveryServerWhole, MissingFileSectionOrKeyGivesTheDefault,
                             NamesMatchWithoutCaseAndValuesKeepTheirs, TextIsCutTo255Units,
                             IntegersTakeLeadingDigits, SectionWrittenAnewGoesToTheEndWithoutItsOldKeys,
                             DeletingAKeyLeavesTheOthers, SectionNameListIsCutAtTheBuffer,

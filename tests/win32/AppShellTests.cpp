@@ -24,29 +24,6 @@ constexpr wchar_t kTip[] = L"Double click to Launch Vandrel Main Window";
 constexpr wchar_t kSelectServer[] = L"Please select at least one server";
 constexpr wchar_t kConfirmExit[] = L"Are you sure you want to exit Vandrel?";
 
-// A shell that records what it is asked and answers as told.
-struct ShellCall {
-    DWORD message;
-    NOTIFYICONDATAW data;
-};
-std::vector<ShellCall> g_shellCalls;
-BOOL g_shellAnswer = TRUE;
-
-struct FakeShell {
-    explicit FakeShell(BOOL answer = TRUE) {
-        g_shellCalls.clear();
-        g_shellAnswer = answer;
-        SetNotifyIconFunction([](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
-            g_shellCalls.push_back({message, *data});
-            return g_shellAnswer;
-        });
-    }
-    ~FakeShell() { SetNotifyIconFunction(nullptr); }
-    static long Count(DWORD message) {
-        return std::count_if(g_shellCalls.begin(), g_shellCalls.end(), [&](auto& c) { return c.message == message; });
-    }
-};
-
 HICON AppIcon() { return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)); }
 
 // APPDATA for the test's lifetime; copies started meanwhile inherit it.

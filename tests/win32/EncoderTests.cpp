@@ -1,6 +1,7 @@
 // Start and Stop with a stand-in encoder: the exact command line, the Stop timings, no leftovers.
 #include "MainWindowFixture.h"
 #include "engine/CommandLine.h"
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -133,18 +134,35 @@ TEST_F(EncoderFixture, EncoderIgnoringCtrlCIsTerminatedAfterTheBound) {
     ExpectIdle();
 }
 
-TEST_F(EncoderFixture, EncoderThatEndedByItselfStillGivesTheGraceWait) {
+TEST_F(EncoderFixture, EncoderThatEndsByItselfEndsTheSessionWithOneNotice) {
+    FakeShell shell;
     Build(kThreeServers);
     InstallEncoder();
-    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"late");  // exits with code 7 after a second
     PrepareSession();
+    const DWORD start = GetTickCount();
+    Click(IDC_START);
+    ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 0; }, 3000)) << "still shown as streaming";
+    const DWORD took = GetTickCount() - start;
+    std::printf("Session of an encoder that ends by itself after 1 s: Idle after %lu ms\n", static_cast<unsigned long>(took));
+    EXPECT_LT(took, 2900u);  // no Stop wait on top of the encoder's second
+    ExpectIdle();
+    EXPECT_TRUE(Enabled(IDC_START));
+    const std::wstring notice = L"Streaming has stopped: the encoder ended by itself (exit code 7).";
+    EXPECT_EQ(FakeShell::Balloons(), std::vector<std::wstring>{notice});
+    EXPECT_STREQ(g_shellCalls.back().data.szInfoTitle, L"Vandrel");
+    EXPECT_EQ(Status(), notice);
+    ShowWindow(dlg->Handle(), SW_SHOWNORMAL);  // still there when the user looks
+    EXPECT_EQ(Status(), notice);
+
+    // Ended by Stop: no notice.
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", nullptr);
+    DeleteFileW((work / L"fake_encoder.log").c_str());
     Click(IDC_START);
     ASSERT_TRUE(WaitForEncoder());
-    PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; });
-    EXPECT_EQ(g_bSessionRunning, 1);  // the window keeps streaming until the user stops
-    const DWORD took = TimedStop();
-    EXPECT_GE(took, 2000u);
-    EXPECT_LT(took, 5000u);
+    TimedStop();
+    PumpFor(500);
+    EXPECT_EQ(FakeShell::Balloons().size(), 1u);
     ExpectIdle();
 }
 
@@ -233,4 +251,109 @@ TEST_F(EncoderFixture, ExitWhileStreamingStopsTheEncoderBeforeQuitting) {
     const auto boxes = user.Boxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, L"Are you sure you want to exit Vandrel?");
+}
+
+namespace {
+
+enum class Act { Choose, CloseAndShow, Start, Restart };
+struct Action {
+    Act act;
+    int channel = 0;
+    std::wstring name = L"";
+};
+struct ChannelCase {
+    const char* title;
+    std::wstring local;  // LocalSettings.ini before the first start
+    std::vector<Action> actions;
+};
+
+// The RTMP addresses of a composed line's tee targets.
+std::vector<std::wstring> RtmpTargets(const std::wstring& line) {
+    std::vector<std::wstring> targets;
+    for (size_t at = line.find(L"]rtmp://"); at != std::wstring::npos; at = line.find(L"]rtmp://", at + 1))
+        targets.push_back(line.substr(at + 1, line.find_first_of(L"|\"", at) - at - 1));
+    std::sort(targets.begin(), targets.end());
+    return targets;
+}
+
+}  // namespace
+
+TEST_F(EncoderFixture, SelectorsShowExactlyWhatAStartStreamsTo) {
+    const ChannelCase cases[] = {
+        {"chosen, closed, shown again", L"", {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 2, L"Beta"}, {Act::CloseAndShow}}},
+        {"stored choices at start-up", L"[Server]\r\nChannel1=beta\r\nChannel4=Studio A\r\n", {}},
+        {"a new choice over a stored one", L"[Server]\r\nChannel1=Beta\r\n", {{Act::Choose, 0, L"Twitch"}, {Act::CloseAndShow}}},
+        {"Start, then a new start of the application", L"",
+         {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 3, L"Studio A"}, {Act::Start}, {Act::Restart}, {Act::CloseAndShow}}},
+        {"stored server without key", L"[Server]\r\nChannel1=NoKey\r\nChannel2=Twitch\r\n", {}},
+        {"server without key chosen over a valid one", L"",
+         {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 1, L"Beta"}, {Act::Choose, 1, L"NoKey"}, {Act::CloseAndShow}}},
+        {"stored name that no server has", L"[Server]\r\nChannel1=Gone\r\nChannel2=Twitch\r\n", {}},
+        {"one server stored twice", L"[Server]\r\nChannel1=Beta\r\nChannel3=BETA\r\n", {}},
+        {"channel 4 after two hides", L"", {{Act::Choose, 3, L"Beta"}, {Act::CloseAndShow}, {Act::CloseAndShow}}},
+        {"the empty item releases", L"",
+         {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 1, L"Beta"}, {Act::Choose, 0, L""}, {Act::CloseAndShow}}},
+    };
+    const std::wstring noKey[2] = {
+        L"The selected server does not have a valid key, url. Configure by going to Configure channels > Modify.",
+        L"The selected server does not have a valid key, url. Configure by going to Settings > Modify."};
+    InstallEncoder();
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
+    auto startFromTray = [&] {
+        DeleteFileW((work / L"fake_encoder.log").c_str());
+        theApp.OnTrayStart();
+        PumpUntil([] { return g_bSessionRunning == 0; }, 5000);  // the stand-in ends at once
+    };
+    for (const ChannelCase& c : cases) {
+        SCOPED_TRACE(c.title);
+        DeleteFileW(LocalIni().c_str());
+        Build(kThreeServers, c.local);
+        for (const Action& a : c.actions) {
+            if (a.act == Act::Choose) Choose(a.channel, a.name);
+            if (a.act == Act::CloseAndShow) {
+                Click(IDC_CLOSE);
+                theApp.OnTrayManageServers();
+            }
+            if (a.act == Act::Start) startFromTray();
+            if (a.act == Act::Restart) Rebuild();
+        }
+        std::vector<std::wstring> shown, inUse, expected;
+        int problem = -1;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_GE(dlg->Channel(i).CurSel(), 0) << "selector " << i << " shows no item at all";
+            const std::wstring name = dlg->Channel(i).SelectedText();
+            if (name.empty()) continue;
+            const CStreamingServices& s = g_ServerList.ServerAt(g_ServerList.FindServerByName(name));
+            if (s.Key.empty() && problem < 0) problem = i;
+            if (s.Key.empty()) continue;
+            shown.push_back(s.Name);
+            expected.push_back(s.RtmpUrl + L"/" + s.Key);
+            for (int j = 0; j < 4; ++j)
+                if (j != i) {
+                EXPECT_LT(dlg->Channel(j).FindExact(name), 0) << "also listed in selector " << j;
+            }
+        }
+        for (const CStreamingServices& s : g_ServerList)
+            if (s.InUse) inUse.push_back(s.Name);
+        std::sort(shown.begin(), shown.end());
+        std::sort(inUse.begin(), inUse.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(inUse, shown);
+        if (!dlg->Channel(2).SelectedText().empty() || !dlg->Channel(3).SelectedText().empty()) {
+            EXPECT_TRUE(IsWindowVisible(Item(IDC_CHANNEL3)) && IsWindowVisible(Item(IDC_CHANNEL4)));
+        }
+        EXPECT_EQ(Enabled(IDC_START), problem < 0 && !shown.empty());
+
+        const size_t boxes = user.Boxes().size();
+        startFromTray();
+        if (problem >= 0) {
+            EXPECT_EQ(Status(), noKey[problem == 0 ? 0 : 1]);
+            ASSERT_EQ(user.Boxes().size(), boxes + 1);
+            EXPECT_EQ(user.Boxes().back().text, noKey[problem == 0 ? 0 : 1]);
+            EXPECT_EQ(user.Boxes().back().type, UINT(MB_OK | MB_ICONWARNING));
+            EXPECT_EQ(EncoderLog(), L"") << "launched with a refused server shown";
+        } else {
+            EXPECT_EQ(RtmpTargets(EncoderLog()), expected);
+        }
+    }
 }

@@ -1,5 +1,6 @@
 // A stand-in for ffmpeg.exe, for tests only: records how it was started, then behaves as
-// VANDREL_FAKE_MODE says: "ctrlc" ends on Ctrl+C (the default), "ignore" ignores it, "exit" ends at once.
+// VANDREL_FAKE_MODE says: "ctrlc" ends on Ctrl+C (the default), "ignore" ignores it, "exit" ends at once,
+// "late" ends by itself after a second with exit code 7.
 #include <windows.h>
 #include <cstdio>
 
@@ -31,5 +32,9 @@ int wmain() {
     CloseHandle(log);
 
     if (lstrcmpW(mode, L"exit") == 0) return 0;
+    if (lstrcmpW(mode, L"late") == 0) {
+        Sleep(1000);
+        return 7;
+    }
     for (;;) Sleep(50);
 }

@@ -17,6 +17,12 @@ protected:
         CreateDirectoryW((appData / L"Quillane\\Vandrel").c_str(), nullptr);
         WriteTextFile(SettingsIni(), settings);
         if (!local.empty()) WriteTextFile(LocalIni(), local);
+        Rebuild();
+    }
+    // A new start of the application on the files as they are now.
+    void Rebuild() {
+        theApp.m_pMainDlg = nullptr;
+        dlg.reset();
         g_ServerList.clear();
         g_strRecordingDevice.clear();
         g_bSessionRunning = 0;

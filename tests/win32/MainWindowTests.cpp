@@ -47,8 +47,9 @@ TEST_F(MainWindowFixture, ServerWithoutKeyIsRefusedWithTheSelectorsMessage) {
     EXPECT_EQ(Status(), L"The selected server does not have a valid key, url. Configure by going to Configure channels > Modify.");
     EXPECT_FALSE(Enabled(IDC_START));
     for (int i = 1; i < 4; ++i) EXPECT_FALSE(Enabled(IDC_CHANNEL1 + i));
-    EXPECT_EQ(InUse(L"Twitch"), 1);  // the previous choice stays in use
+    EXPECT_EQ(InUse(L"Twitch"), 0);  // no selector shows it any more
     EXPECT_EQ(InUse(L"NoKey"), 0);
+    EXPECT_EQ(Items(1), kAll);
     Choose(0, L"Beta");
     EXPECT_EQ(Status(), L"");
     for (int i = 1; i < 4; ++i) EXPECT_TRUE(Enabled(IDC_CHANNEL1 + i));
@@ -137,7 +138,7 @@ TEST_F(MainWindowFixture, CloseAndShowAgainRestoresTheChoicesWithoutDuplicates) 
     ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
     EXPECT_EQ(InUse(L"Twitch"), 1);
     EXPECT_EQ(InUse(L"Beta"), 1);
-    EXPECT_EQ(dlg->Channel(0).SelectedText(), L"");  // nothing stored by a Start yet
+    EXPECT_EQ(dlg->Channel(0).SelectedText(), L"Twitch");  // the user's choice, not the stored one
     for (int i : {1, 3}) EXPECT_EQ(Items(i), (Names{L"", L"NoKey", L"Studio A"})) << i;
     EXPECT_TRUE(Enabled(IDC_START));
     // Esc hides the window too, and the application goes on.
@@ -145,11 +146,11 @@ TEST_F(MainWindowFixture, CloseAndShowAgainRestoresTheChoicesWithoutDuplicates) 
     EXPECT_FALSE(IsWindowVisible(dlg->Handle()));
 }
 
-TEST_F(MainWindowFixture, StoredChoicesAreShownButPutNothingInUse) {
+TEST_F(MainWindowFixture, StoredChoicesAreShownAndInUse) {
     Build(kThreeServers, L"[Server]\r\nChannel1=twitch\r\nChannel2=Gone\r\n[Local]\r\nSaveInLocalPath=1\r\nSaveInSeperateFile=1\r\n");
     EXPECT_EQ(dlg->Channel(0).SelectedText(), L"Twitch");
-    EXPECT_EQ(dlg->Channel(1).CurSel(), -1);  // a name that is no longer a server
-    EXPECT_EQ(InUse(L"Twitch"), 0);
+    EXPECT_EQ(dlg->Channel(1).CurSel(), 0);  // a name that is no longer a server: the empty item
+    EXPECT_EQ(InUse(L"Twitch"), 1);
     EXPECT_TRUE(Checked(IDC_SAVE_LOCALLY));
     EXPECT_TRUE(Checked(IDC_SEPARATE_FILE));
     EXPECT_TRUE(dlg->m_bSeparateFile);

@@ -1,6 +1,8 @@
 // Shared helpers of the Windows tests.
 #include "TestSupport.h"
+#include "app/SystemTray.h"
 #include "ui/framework/Dialog.h"
+#include <algorithm>
 #include <tlhelp32.h>
 #include <shellapi.h>
 
@@ -193,4 +195,31 @@ int OpenHandleCount() {
     int n = 0;
     for (ULONG i = 0; i < table->count; ++i) n += table->entries[i].pid == GetCurrentProcessId();
     return n;
+}
+
+std::vector<ShellCall> g_shellCalls;
+namespace {
+BOOL g_shellAnswer = TRUE;
+}
+
+FakeShell::FakeShell(BOOL answer) {
+    g_shellCalls.clear();
+    g_shellAnswer = answer;
+    SetNotifyIconFunction([](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
+        g_shellCalls.push_back({message, *data});
+        return g_shellAnswer;
+    });
+}
+
+FakeShell::~FakeShell() { SetNotifyIconFunction(nullptr); }
+
+long FakeShell::Count(DWORD message) {
+    return std::count_if(g_shellCalls.begin(), g_shellCalls.end(), [&](auto& c) { return c.message == message; });
+}
+
+std::vector<std::wstring> FakeShell::Balloons() {
+    std::vector<std::wstring> texts;
+    for (const ShellCall& c : g_shellCalls)
+        if ((c.data.uFlags & NIF_INFO) && c.data.szInfo[0]) texts.push_back(c.data.szInfo);
+    return texts;
 }

@@ -1,6 +1,7 @@
 // Shared helpers of the Windows tests: a scripted user, temporary folders, message pumping.
 #pragma once
 #include "ui/framework/UserInterface.h"
+#include <shellapi.h>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -66,3 +67,17 @@ void KillProcesses(const wchar_t* exeName);
 std::wstring ExeFolder();
 // Handles this process holds, counted from the system's handle table.
 int OpenHandleCount();
+
+// A shell that records what the notification-area icon asks of it and answers as told.
+struct ShellCall {
+    DWORD message;
+    NOTIFYICONDATAW data;
+};
+extern std::vector<ShellCall> g_shellCalls;
+
+struct FakeShell {
+    explicit FakeShell(BOOL answer = TRUE);
+    ~FakeShell();
+    static long Count(DWORD message);
+    static std::vector<std::wstring> Balloons();  // the texts of every balloon asked for
+};

@@ -61,12 +61,24 @@ CManageStreamingServerDlg::~CManageStreamingServerDlg() {
 
 void CManageStreamingServerDlg::LoadStep() {
     for (int i = 0; i < 4; ++i) ChannelName(i).clear();
+    LoadFilesAndServers();
+}
+
+void CManageStreamingServerDlg::LoadFilesAndServers() {
     const std::wstring appData = AppDataFolder();
     EnsureSettingsFolder(appData);
     m_szSettingsPath = SettingsFilePath(appData, kSettingsIni);
     m_szLocalSettingsPath = SettingsFilePath(appData, kLocalSettingsIni);
     const std::wstring path = LoadServers(g_ServerList, Settings(), m_szSettingsPath);
     if (!path.empty()) m_strRecordingPath = path;
+}
+
+void CManageStreamingServerDlg::ReloadServers() {
+    LoadFilesAndServers();
+    // A removed server leaves its channel; every other choice stays and is checked again.
+    for (int i = 0; i < 4; ++i)
+        if (g_ServerList.FindServerByName(ChannelName(i)) < 0) ChannelName(i).clear();
+    RefreshChannels();
 }
 
 std::wstring CManageStreamingServerDlg::ReadDevice(const wchar_t* key, const wchar_t* def) const {
@@ -130,6 +142,7 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     // The first-run help and the media settings come with their dialogs.
     LoadVideoOptions();
     LoadLocalOptions();
+    SelectStoredChannels();
     return TRUE;
 }
 
@@ -139,46 +152,65 @@ void CManageStreamingServerDlg::LoadLocalOptions() {
     m_editRecordingFile.Enable(save != 0);
     m_chkSeparateFile.Enable(save != 0);
     m_staticSeparateFile.Enable(save != 0);
-    m_btnStart.Enable(save != 0);
+    EnableStart(save != 0);
     m_chkSeparateFile.SetCheck(Settings().GetInt(m_szLocalSettingsPath, L"Local", L"SaveInSeperateFile", 0) != 0);
 }
 
+// A name the selector does not list gives the empty item, never a blank without an item.
 void CManageStreamingServerDlg::SelectByName(CComboBox& combo, const std::wstring& name) const {
-    int index = -1;
-    if (name.empty())
-        index = combo.Count() > 0 && combo.ItemText(0).empty() ? 0 : -1;
-    else
-        index = combo.FindExact(name);
-    combo.SetCurSel(index);
+    const int index = name.empty() ? -1 : combo.FindExact(name);
+    combo.SetCurSel(index >= 0 ? index : combo.Count() > 0 && combo.ItemText(0).empty() ? 0 : -1);
 }
 
-void CManageStreamingServerDlg::OnShowOrHide() {
-    if (!g_strChannel3.empty() || !g_strChannel4.empty()) ToggleMoreChannels();
+// Every selector back on its remembered name and checked by the channel rules, so that what
+// the selectors show is exactly what is in use.
+void CManageStreamingServerDlg::RefreshChannels() {
     for (int i = 0; i < 4; ++i) {
         SelectByName(*m_channels[i], ChannelName(i));
         OnChannelChanged(i);
     }
+    // One selector's check must not undo another's refusal.
+    const int problem = ChannelProblem();
+    if (problem >= 0) {
+        for (int j = 0; j < 4; ++j) m_channels[j]->Enable(j == problem && g_bSessionRunning == 0);
+        SetStatus(ChannelProblemText(problem));
+        m_btnStart.Enable(false);
+    }
+}
+
+void CManageStreamingServerDlg::OnShowOrHide(bool shown) {
+    RefreshChannels();
+    // A server in a hidden selector would still be streamed to: it must be seen.
+    if (shown && !m_bMoreChannels && (!g_strChannel3.empty() || !g_strChannel4.empty())) ToggleMoreChannels();
     if (g_bSessionRunning == 1) {
         m_btnStop.Enable(true);
     } else if (!g_strChannel1.empty() || !g_strChannel2.empty() || !g_strChannel3.empty() ||
                !g_strChannel4.empty() || m_chkSaveLocally.IsChecked()) {
-        m_btnStart.Enable(true);
+        EnableStart(true);
         m_btnStop.Enable(false);
     }
-    SelectStoredChannels();
+    m_bSeparateFile = m_chkSeparateFile.IsChecked();
+    if (!m_strSessionNotice.empty() && ChannelProblem() < 0) SetStatus(m_strSessionNotice);
 }
 
+// The choices of the last Start become the remembered ones: the first show checks them as if
+// the user had just made them. A name no server has, or one taken already, is no choice.
 void CManageStreamingServerDlg::SelectStoredChannels() {
     for (int i = 0; i < 4; ++i) {
         const std::wstring key = L"Channel" + std::to_wstring(i + 1);
-        SelectByName(*m_channels[i], Settings().GetString(m_szLocalSettingsPath, L"Server", key.c_str(), L""));
+        const int index = g_ServerList.FindServerByName(
+            Settings().GetString(m_szLocalSettingsPath, L"Server", key.c_str(), L""));
+        std::wstring name = index >= 0 ? g_ServerList.ServerAt(index).Name : L"";
+        for (int j = 0; j < i; ++j)
+            if (EqualsIgnoringCase(ChannelName(j), name)) name.clear();
+        ChannelName(i) = name;
     }
     m_bSeparateFile = m_chkSeparateFile.IsChecked();
 }
 
 void CManageStreamingServerDlg::OnConfigureChannels() {
     // The server list dialog arrives with its own step; until then the servers are reloaded.
-    LoadStep();
+    ReloadServers();
 }
 
 void CManageStreamingServerDlg::OnMediaSettings() {}
@@ -197,10 +229,13 @@ bool CManageStreamingServerDlg::OnCommand(int id, int code, HWND control) {
 bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_SHOWWINDOW:
-        OnShowOrHide();
+        OnShowOrHide(wParam != 0);
         return false;  // the default treatment goes on
     case WM_APP_LAUNCH_FAILED:
         OnLaunchFailed();
+        return true;
+    case WM_APP_ENCODER_ENDED:
+        OnEncoderEnded(wParam, static_cast<DWORD>(lParam));
         return true;
     case WM_DRAWITEM:
         if (wParam == IDC_CLOSE) {

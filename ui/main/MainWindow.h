@@ -28,6 +28,9 @@ public:
     void OnClose();
     void MarkChannel(const std::wstring& name, bool chosen);
     void OnChannelChanged(int index);  // 0..3
+    // The first selector that shows a server without key or URL, or -1; no Start while there is one.
+    int ChannelProblem() const;
+    static const wchar_t* ChannelProblemText(int index);
     void ToggleMoreChannels();
     void LoadVideoOptions();
     void OnSaveLocally();
@@ -36,9 +39,10 @@ public:
 
     // Main-window operations.
     void LoadStep();
+    void ReloadServers();  // after the server list dialog: the user's choices stay
     void LoadLocalOptions();
     void SelectStoredChannels();
-    void OnShowOrHide();
+    void OnShowOrHide(bool shown);
     void OnConfigureChannels();
     void OnMediaSettings();
     void OnHelp();
@@ -84,6 +88,11 @@ private:
     void OnSeparateFileLabel();
     void OnBrowse() { m_editRecordingFile.OnBrowseButton(m_hWnd); }
     void OnLaunchFailed();
+    void OnEncoderEnded(WPARAM session, DWORD exitCode);
+    void EnterIdle();
+    void EnableStart(bool on);
+    void RefreshChannels();
+    void LoadFilesAndServers();
     void SetStatus(const std::wstring& text) const;
     void SelectByName(CComboBox& combo, const std::wstring& name) const;
     LRESULT OnControlColor(HDC dc, HWND control, UINT kind);
@@ -93,6 +102,7 @@ private:
     CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
     CEncoderSession m_session;
     HFONT m_fonts[6] = {};
+    std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
 };
 
 // Process-wide session values.

@@ -1,6 +1,7 @@
 // The main window's session controls: channel selectors, local recording, Start, Stop, Close.
 #include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
+#include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "engine/CommandLine.h"
 #include "engine/RecordingPath.h"
@@ -22,6 +23,7 @@ constexpr wchar_t kBackgroundNotice[] =
     L"The application will continue running in the background. You can start or stop streaming from the system tray.";
 constexpr wchar_t kSeparateFileNotice[] = L"New videos will now be saved with date and time appended to the filename.";
 constexpr wchar_t kLaunchFailed[] = L"Couldn't create stream with these parameters";
+constexpr wchar_t kEncoderEnded[] = L"Streaming has stopped: the encoder ended by itself (exit code ";
 
 class CWaitCursor {
 public:
@@ -39,7 +41,7 @@ void CManageStreamingServerDlg::MarkChannel(const std::wstring& name, bool chose
     const int index = g_ServerList.FindServerByName(name);
     if (chosen) {
         const bool idle = g_bSessionRunning == 0;
-        m_btnStart.Enable(idle);
+        EnableStart(idle);
         for (CComboBox* combo : m_channels) combo->Enable(idle);
     } else {
         m_btnStart.Enable(false);
@@ -61,13 +63,22 @@ void CManageStreamingServerDlg::OnChannelChanged(int i) {
             m_btnStart.Enable(false);
             for (int j = 0; j < 4; ++j)
                 if (j != i) m_channels[j]->Enable(false);
-            SetStatus(i == 0 ? kNoKeyChannel1 : kNoKeyOthers);
+            SetStatus(ChannelProblemText(i));
+            // The selector shows this server now: the one it held before is released, and
+            // nothing is in use that no selector shows. A running session keeps what it has.
+            if (g_bSessionRunning == 0) {
+                MarkChannel(remembered, false);
+                if (!remembered.empty() && !EqualsIgnoringCase(remembered, chosen))
+                    for (int j = 0; j < 4; ++j)
+                        if (j != i && m_channels[j]->FindExact(remembered) < 0) m_channels[j]->AddString(remembered);
+                remembered = server.Name;
+            }
             return;
         }
         for (int j = 0; j < 4; ++j)
             if (j != i) m_channels[j]->Enable(true);
         SetStatus(L"");
-        m_btnStart.Enable(true);
+        EnableStart(true);
     } else {
         m_btnStart.Enable(false);
         SetStatus(L"");
@@ -87,6 +98,26 @@ void CManageStreamingServerDlg::OnChannelChanged(int i) {
             InvalidateRect(m_channels[j]->Handle(), nullptr, TRUE);
         }
     remembered = chosen;
+}
+
+int CManageStreamingServerDlg::ChannelProblem() const {
+    for (int i = 0; i < 4; ++i) {
+        const int index = g_ServerList.FindServerByName(m_channels[i]->SelectedText());
+        if (m_channels[i]->SelectedText().empty() || index < 0) continue;
+        const CStreamingServices& server = g_ServerList.ServerAt(index);
+        if (server.Key.empty() || server.RtmpUrl.empty()) return i;
+    }
+    return -1;
+}
+
+const wchar_t* CManageStreamingServerDlg::ChannelProblemText(int index) {
+    return index == 0 ? kNoKeyChannel1 : kNoKeyOthers;
+}
+
+void CManageStreamingServerDlg::EnableStart(bool on) {
+    const int problem = on ? ChannelProblem() : -1;
+    if (problem >= 0) SetStatus(ChannelProblemText(problem));  // the reason stays in view
+    m_btnStart.Enable(on && problem < 0);
 }
 
 void CManageStreamingServerDlg::ToggleMoreChannels() {
@@ -136,6 +167,7 @@ void CManageStreamingServerDlg::OnStart() {
     Settings().WriteString(local, L"Local", L"SaveInLocalPath", m_chkSaveLocally.IsChecked() ? L"1" : L"0");
     Settings().WriteString(local, L"Local", L"SaveInSeperateFile", m_chkSeparateFile.IsChecked() ? L"1" : L"0");
 
+    m_strSessionNotice.clear();
     m_btnStart.Enable(false);
     m_btnStop.Enable(true);
     g_bSessionRunning = 1;
@@ -152,16 +184,30 @@ void CManageStreamingServerDlg::OnStart() {
     theApp.m_trayIcon.m_bIdle = 0;
 }
 
-void CManageStreamingServerDlg::OnStop() {
-    CWaitCursor wait;
-    m_btnStart.Enable(true);
+void CManageStreamingServerDlg::EnterIdle() {
+    EnableStart(true);
     m_btnStop.Enable(false);
     g_bSessionRunning = 0;
     for (CComboBox* combo : m_channels) combo->Enable(true);
     m_chkSaveLocally.Enable(true);
     OnSaveLocally();
+}
+
+void CManageStreamingServerDlg::OnStop() {
+    CWaitCursor wait;
+    EnterIdle();
     m_session.Stop();
     theApp.m_trayIcon.m_bIdle = 1;
+}
+
+// The encoder ended with nobody stopping it: the session is over, and the user is told.
+void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
+    if (!m_session.EndedByItself(session)) return;
+    EnterIdle();
+    theApp.m_trayIcon.m_bIdle = 1;
+    m_strSessionNotice = kEncoderEnded + std::to_wstring(exitCode) + L").";
+    SetStatus(m_strSessionNotice);
+    theApp.m_trayIcon.ShowBalloon(kAppTitle, m_strSessionNotice, NIIF_WARNING);
 }
 
 void CManageStreamingServerDlg::OnLaunchFailed() {
@@ -180,7 +226,7 @@ void CManageStreamingServerDlg::OnSaveLocally() {
     }
     m_editRecordingFile.m_strRememberedPath = m_editRecordingFile.Text();
     if (!m_editRecordingFile.m_strRememberedPath.empty()) {
-        m_btnStart.Enable(true);
+        EnableStart(true);
     } else {
         SetStatus(kPathEmpty);
         m_btnStart.Enable(false);
@@ -208,7 +254,7 @@ void CManageStreamingServerDlg::OnRecordingPathChanged() {
     Settings().WriteString(m_szSettingsPath, L"Paths", L"Video Local Folder", typed.c_str());
     SetStatus(L"");
     m_strRecordingPath = typed;
-    m_btnStart.Enable(true);
+    EnableStart(true);
 }
 
 void CManageStreamingServerDlg::OnSeparateFile() {
