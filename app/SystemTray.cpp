@@ -9,6 +9,7 @@ const UINT g_uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 namespace {
 
 NotifyIconFunction g_notify = nullptr;
+constexpr wchar_t kIdleTooltip[] = L"Double click to Launch Vandrel Main Window";
 
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
     return g_notify ? g_notify(message, data) : Shell_NotifyIconW(message, data);
@@ -65,7 +66,7 @@ bool CSystemTray::AddToNotificationArea(HICON icon) {
     m_iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_iconData.uCallbackMessage = WM_TRAYICON;
     m_iconData.hIcon = icon;
-    wcsncpy(m_iconData.szTip, L"Double click to Launch Vandrel Main Window", 127);
+    wcsncpy(m_iconData.szTip, kIdleTooltip, 127);
     if (m_bBalloonSupported) {
         m_iconData.uFlags |= NIF_INFO;
         wcsncpy(m_iconData.szInfo, L"Vandrel Application Started!", 255);
@@ -125,6 +126,15 @@ bool CSystemTray::ShowBalloon(const wchar_t* title, const std::wstring& text, DW
     data.szInfoTitle[63] = L'\0';
     data.uTimeout = 20000;
     data.dwInfoFlags = infoFlags;
+    return NotifyIcon(NIM_MODIFY, &data);
+}
+
+bool CSystemTray::SetTooltip(const std::wstring& text) {
+    wcsncpy(m_iconData.szTip, text.empty() ? kIdleTooltip : text.c_str(), 127);
+    m_iconData.szTip[127] = L'\0';
+    if (m_bIconHidden) return false;  // the next add takes it
+    NOTIFYICONDATAW data = m_iconData;
+    data.uFlags = NIF_TIP;
     return NotifyIcon(NIM_MODIFY, &data);
 }
 

@@ -22,6 +22,8 @@ public:
     bool RemoveFromNotificationArea();
     // A balloon notice from the icon, which otherwise stays as it is.
     bool ShowBalloon(const wchar_t* title, const std::wstring& text, DWORD infoFlags);
+    // The tooltip now and for every later re-add; empty text gives the idle one.
+    bool SetTooltip(const std::wstring& text);
     virtual LRESULT HandleIconMessage(WPARAM iconId, LPARAM mouseMessage);
     HWND Handle() const { return m_hWnd; }
 

@@ -7,6 +7,12 @@
 namespace {
 
 constexpr wchar_t kFlvTarget[] = L"[f=flv:onfail=ignore]";
+// Through the encoder's fifo a dropped channel is retried every two seconds, without limit,
+// from a key frame, while the other outputs go on. The tee and the fifo each take one level of
+// escaping off the ':' inside fifo_options.
+constexpr wchar_t kRecoveringFlvTarget[] =
+    L"[f=flv:onfail=ignore:use_fifo=1:fifo_options=attempt_recovery=1\\\\:recovery_wait_time=2"
+    L"\\\\:drop_pkts_on_overflow=1\\\\:restart_with_keyframe=1]";
 
 std::wstring Format(const wchar_t* fmt, auto... args) {
     std::wstring out(64, L'\0');
@@ -66,7 +72,8 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     for (const CStreamingServices& s : servers) {
         if (s.InUse != 1) continue;
         if (!SafeInTee(s.RtmpUrl) || !SafeInTee(s.Key)) return refuse(ComposeError::UnsafeValue, s.Name);
-        tee += kFlvTarget + s.RtmpUrl + L"/" + s.Key + L"|";
+        tee += (in.reconnectChannels ? kRecoveringFlvTarget : kFlvTarget) + s.RtmpUrl + L"/" + s.Key + L"|";
+        out.channels.push_back(s.Name);
         channels = true;
     }
     tee.back() = L'"';
@@ -76,6 +83,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     const size_t dot = path.rfind(L'.');
     const std::wstring ext = LowerAscii(dot == std::wstring::npos ? L"" : path.substr(dot + 1));
     if (in.separateFile && dot != std::wstring::npos) path.insert(dot, SeparateFileStamp(in.localTime));
+    const std::wstring stamped = path;
     for (wchar_t& c : path)
         if (c == L'\\') c = L'/';
 
@@ -88,6 +96,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         if (ext == L"mp4") tee += kFlvTarget;
         tee += path + L"\"";
         if (ext == L"wmv") codec = L"-vcodec wmv2";
+        out.localFile = stamped;
     } else if (!channels) {
         return refuse(ComposeError::NoTarget, L"");
     }

@@ -3,6 +3,7 @@
 #include "config/StreamingServices.h"
 #include <ctime>
 #include <string>
+#include <vector>
 
 struct EncoderInputs {
     std::wstring videoFps = L"12";
@@ -19,6 +20,7 @@ struct EncoderInputs {
     bool saveLocally = false;
     std::wstring recordingPath;
     bool separateFile = false;
+    bool reconnectChannels = false;  // [Device] "ReconnectChannels": channels recover after a drop
     std::tm localTime{};  // the clock, for the separate-file stamp
 };
 
@@ -35,6 +37,8 @@ struct ComposedCommand {
     ComposeError error = ComposeError::None;
     std::wstring detail;           // what was refused, for the message
     std::wstring recordingDevice;  // the recording device after composing (written back)
+    std::vector<std::wstring> channels;  // names of the servers streamed to, in line order
+    std::wstring localFile;              // the file recorded to, as the user knows it; "" for none
 };
 
 // Process creation takes at most 32,767 units with the terminating zero.

@@ -243,3 +243,23 @@ TEST_F(CommandLineTest, LongLinesAreWholeUpToTheProcessLimit) {
     servers.ServerAt(0).Key = std::wstring(kMaxCommandLine, L'k');
     EXPECT_EQ(Compose().error, ComposeError::TooLong);
 }
+
+TEST_F(CommandLineTest, ReconnectPutsEveryChannelThroughTheFifoAndLeavesTheFileAsItIs) {
+    servers.AppendServer(Server(L"Studio", L"rtmp://a.example/live", L"abc", 1));
+    servers.AppendServer(Server(L"Twitch", L"rtmp://live.twitch.tv/app", L"k:1", 1));
+    in.saveLocally = true;
+    in.separateFile = true;
+    in.recordingPath = L"C:\\v\\rec.mp4";
+    const ComposedCommand off = Compose();
+    in.reconnectChannels = true;
+    const ComposedCommand on = Compose();
+    const std::wstring fifo =
+        L"[f=flv:onfail=ignore:use_fifo=1:fifo_options=attempt_recovery=1\\\\:recovery_wait_time=2"
+        L"\\\\:drop_pkts_on_overflow=1\\\\:restart_with_keyframe=1]";
+    EXPECT_EQ(Tee(), L"\"" + fifo + L"rtmp://a.example/live/abc|" + fifo + L"rtmp://live.twitch.tv/app/k:1|"
+                     L"[f=flv:onfail=ignore]C:/v/rec_2024-Mar-05_14-07.mp4\" -y");
+    EXPECT_EQ(on.text.substr(0, on.text.find(L"-f tee")), off.text.substr(0, off.text.find(L"-f tee")));
+    EXPECT_EQ(off.text.find(L"fifo"), std::wstring::npos);
+    EXPECT_EQ(on.channels, (std::vector<std::wstring>{L"Studio", L"Twitch"}));
+    EXPECT_EQ(on.localFile, L"C:\\v\\rec_2024-Mar-05_14-07.mp4");
+}

@@ -149,7 +149,9 @@ TEST_F(EncoderFixture, EncoderThatEndsByItselfEndsTheSessionWithOneNotice) {
     ExpectIdle();
     EXPECT_TRUE(Enabled(IDC_START));
     const std::wstring notice = L"Streaming has stopped: the encoder ended by itself (exit code 7).";
-    EXPECT_EQ(FakeShell::Balloons(), std::vector<std::wstring>{notice});
+    const auto balloons = FakeShell::Balloons();  // what went live, then how it ended
+    ASSERT_EQ(balloons.size(), 2u);
+    EXPECT_EQ(balloons[1], notice);
     EXPECT_STREQ(g_shellCalls.back().data.szInfoTitle, L"Vandrel");
     EXPECT_EQ(Status(), notice);
     ShowWindow(dlg->Handle(), SW_SHOWNORMAL);  // still there when the user looks
@@ -162,7 +164,8 @@ TEST_F(EncoderFixture, EncoderThatEndsByItselfEndsTheSessionWithOneNotice) {
     ASSERT_TRUE(WaitForEncoder());
     TimedStop();
     PumpFor(500);
-    EXPECT_EQ(FakeShell::Balloons().size(), 1u);
+    EXPECT_EQ(FakeShell::Balloons().size(), 3u);  // only the second session's start
+    EXPECT_NE(FakeShell::Balloons().back(), notice);
     ExpectIdle();
 }
 
@@ -356,4 +359,38 @@ TEST_F(EncoderFixture, SelectorsShowExactlyWhatAStartStreamsTo) {
             EXPECT_EQ(RtmpTargets(EncoderLog()), expected);
         }
     }
+}
+
+TEST_F(EncoderFixture, TrayTooltipAndBalloonSayWhatIsLive) {
+    FakeShell shell;
+    Build(kThreeServers);
+    InstallEncoder();
+    ASSERT_TRUE(theApp.m_trayIcon.AddToNotificationArea(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
+    auto lastTip = [](DWORD message) {
+        for (auto c = g_shellCalls.rbegin(); c != g_shellCalls.rend(); ++c)
+            if (c->message == message && (c->data.uFlags & NIF_TIP)) return std::wstring(c->data.szTip);
+        return std::wstring(L"<none>");
+    };
+    PrepareSession();
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(lastTip(NIM_MODIFY), L"Vandrel: live on 1 channel, recording");
+    EXPECT_EQ(FakeShell::Balloons().back(), L"Live on Twitch. Recording to " + work / L"rec.mp4" + L".");
+    SendMessageW(theApp.m_trayIcon.Handle(), g_uTaskbarCreated, 0, 0);  // the shell came back
+    EXPECT_EQ(lastTip(NIM_ADD), L"Vandrel: live on 1 channel, recording");
+    TimedStop();
+    EXPECT_EQ(lastTip(NIM_MODIFY), L"Double click to Launch Vandrel Main Window");
+
+    SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
+    ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+    Choose(0, L"");
+    Click(IDC_SAVE_LOCALLY);
+    Click(IDC_SAVE_LOCALLY);
+    Click(IDC_START);
+    ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 0; }));
+    EXPECT_EQ(FakeShell::Balloons().end()[-2], L"Recording to " + work / L"rec.mp4" + L".");
+    EXPECT_EQ(std::count_if(g_shellCalls.begin(), g_shellCalls.end(), [](const ShellCall& c) {
+                  return std::wstring(c.data.szTip) == L"Vandrel: recording" && (c.data.uFlags & NIF_TIP);
+              }), 1);
+    theApp.m_trayIcon.RemoveFromNotificationArea();
 }

@@ -5,6 +5,7 @@
 #include "config/Win32SettingsStore.h"
 #include "engine/CommandLine.h"
 #include "engine/RecordingPath.h"
+#include "engine/SessionSummary.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
@@ -150,6 +151,7 @@ void CManageStreamingServerDlg::OnStart() {
     in.saveLocally = m_chkSaveLocally.IsChecked();
     in.recordingPath = m_strRecordingPath;
     in.separateFile = m_bSeparateFile;
+    in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) == 1;
     const std::time_t now = std::time(nullptr);
     if (const std::tm* t = std::localtime(&now)) in.localTime = *t;
     const ComposedCommand command = ComposeEncoderCommandLine(in, g_ServerList);
@@ -182,9 +184,13 @@ void CManageStreamingServerDlg::OnStart() {
     ShowWindow(m_hWnd, SW_HIDE);
     m_session.Start(command.text, m_hWnd);
     theApp.m_trayIcon.m_bIdle = 0;
+    // The window is hidden now: the tray says what went live.
+    theApp.m_trayIcon.SetTooltip(LiveTooltip(command.channels.size(), !command.localFile.empty()));
+    theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(command.channels, command.localFile), NIIF_INFO);
 }
 
 void CManageStreamingServerDlg::EnterIdle() {
+    theApp.m_trayIcon.SetTooltip(L"");
     EnableStart(true);
     m_btnStop.Enable(false);
     g_bSessionRunning = 0;
