@@ -1,6 +1,7 @@
 // The main window: channel selectors, local recording options, session buttons, side links.
 #pragma once
 #include "engine/EncoderProcess.h"
+#include "ui/dialogs/DemoModeDlg.h"
 #include "ui/framework/Dialog.h"
 #include <atomic>
 #include <string>
@@ -46,6 +47,16 @@ public:
     void OnThemeSwitch();
 
     CComboBox& Channel(int index) { return *m_channels[index]; }
+
+    // What the theme switch carries from the old main window to the new one.
+    struct CarriedChoices {
+        std::wstring channels[4];
+        bool saveLocally = false;
+        std::wstring path;
+        bool separateFile = false;
+    };
+    CarriedChoices ChoicesToCarry() const;
+    void CarryOver(const CarriedChoices& choices, CManageStreamingServerDlg& old);
 
     CButton m_btnStart, m_btnStop;
     CBrowseEdit m_editRecordingFile;
@@ -93,6 +104,7 @@ private:
     CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
     CEncoderSession m_session;
     HFONT m_fonts[6] = {};
+    CHelpSlideshows m_helpSlideshows;
 };
 
 // Process-wide session values.

@@ -24,3 +24,26 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
     GetWindowTextW(item.hwndItem, text, 260);
     DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
+
+LRESULT ApplyControlColors(HDC dc, const ControlColors& colors) {
+    if (colors.text) SetTextColor(dc, *colors.text);
+    if (colors.background) SetBkColor(dc, *colors.background);
+    if (colors.transparent) SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(colors.brush);
+}
+
+UINT ControlColorKind(UINT msg, HWND control) {
+    switch (msg) {
+    case WM_CTLCOLOREDIT: return CTLCOLOR_EDIT;
+    case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
+    case WM_CTLCOLORBTN: return CTLCOLOR_BTN;
+    case WM_CTLCOLORDLG: return CTLCOLOR_DLG;
+    case WM_CTLCOLORSCROLLBAR: return CTLCOLOR_SCROLLBAR;
+    case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
+    }
+    wchar_t cls[32] = {};
+    GetClassNameW(control, cls, 32);
+    if (lstrcmpiW(cls, L"Edit") == 0) return CTLCOLOR_EDIT;
+    if (lstrcmpiW(cls, L"ComboBox") == 0) return CTLCOLOR_LISTBOX;
+    return CTLCOLOR_STATIC;
+}
