@@ -39,3 +39,7 @@ target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE
 add_dependencies(win32_tests vandrel_art fake_encoder vandrel)
 target_link_libraries(win32_tests PRIVATE vandrel_win32 GTest::gtest_main)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
+
+# The screenshot script's helper: clicks a control of the running main window.
+add_executable(post_command tools/PostCommand.cpp)
+target_link_options(post_command PRIVATE -municode)

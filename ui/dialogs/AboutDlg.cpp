@@ -65,7 +65,8 @@ BOOL CAboutDlg::OnInitDialog() {
                                                     : SettingsFilePath(AppDataFolder(), kSettingsIni);
     m_strTheme = Settings().GetString(settings, L"Device", L"Theme", L"");
     if (IsDarkTheme(m_strTheme)) SetBackgroundColor(ColorDarkBackground);
-    return TRUE;
+    SetFocus(Item(IDOK));  // OK, not the link, holds the focus
+    return FALSE;
 }
 
 bool CAboutDlg::OnCommand(int id, int code, HWND control) {

@@ -30,6 +30,6 @@ struct ControlColors {
 LRESULT ApplyControlColors(HDC dc, const ControlColors& colors);
 
 // The control kind of a WM_CTLCOLOR* request (CTLCOLOR_EDIT, CTLCOLOR_LISTBOX, CTLCOLOR_STATIC...).
-// Read-only or disabled edits and disabled drop-down lists ask as statics; they count as
-// what they are, so a dark look can keep their dark field.
+// Read-only or disabled edits ask as statics and drop-down lists as edits or statics; each
+// counts as what it is, so a dark look can keep its dark field.
 UINT ControlColorKind(UINT msg, HWND control);
