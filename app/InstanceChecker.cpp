@@ -95,6 +95,16 @@ HWND CInstanceChecker::ActivateRunningInstance(const wchar_t* text, HWND) {
     return h;
 }
 
+bool PublishMainWindow(HWND window) {
+    if (!g_hInstanceMapping) return false;
+    void* view = MapViewOfFile(g_hInstanceMapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 4);
+    if (!view) return false;
+    const auto handle = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+    CopyMemory(view, &handle, 4);
+    UnmapViewOfFile(view);
+    return true;
+}
+
 std::wstring FileNameArgument(const wchar_t* commandLine) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(commandLine, &argc);

@@ -29,5 +29,8 @@ private:
     std::wstring m_strName;
 };
 
+// Writes a new main window into the block this copy published; false when it published none.
+bool PublishMainWindow(HWND window);
+
 // The first argument that is not a switch ("-" or "/"), or "" when there is none.
 std::wstring FileNameArgument(const wchar_t* commandLine);

@@ -2,6 +2,7 @@
 #include "app/VandrelApp.h"
 #include "app/InstanceChecker.h"
 #include "resources/resource.h"
+#include "ui/dialogs/AboutDlg.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include <commctrl.h>
@@ -95,13 +96,33 @@ void CVandrelApp::OnTrayManageServers() {
     m_bMainWindowBusy = 0;
 }
 
-// The media settings dialog and the About box arrive with their own steps.
+// The media settings dialog arrives with its own step.
 void CVandrelApp::OnTraySettings() {}
-void CVandrelApp::OnTrayAbout() {}
+
+void CVandrelApp::OnTrayAbout() {
+    CAboutDlg about;
+    UI().RunModal(about, AppMainWindow());
+}
 
 void CVandrelApp::OnTrayExit() {
     if (UI().MessageBox(m_pMainDlg->Handle(), L"Are you sure you want to exit Vandrel?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     m_pMainDlg->OnStop();
     PostQuitMessage(0);
+}
+
+void CVandrelApp::ReplaceMainWindow() {
+    if (m_bMainWindowBusy) return;
+    m_bMainWindowBusy = 1;
+    CManageStreamingServerDlg* old = m_pMainDlg;
+    const CManageStreamingServerDlg::CarriedChoices choices = old->ChoicesToCarry();
+    m_pMainDlg = new CManageStreamingServerDlg;  // reads the new theme when it initialises
+    m_pMainDlg->Create(nullptr);
+    SetForegroundWindow(m_pMainDlg->Handle());
+    ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
+    m_pMainDlg->CarryOver(choices, *old);
+    // A later copy must bring this window forward, not the destroyed one.
+    PublishMainWindow(m_pMainDlg->Handle());
+    m_bMainWindowBusy = 0;
+    delete old;
 }

@@ -21,6 +21,9 @@ public:
     void OnTrayAbout();
     void OnTrayExit();
 
+    // The theme switch: a new main window in place of the current one, which is deleted.
+    void ReplaceMainWindow();
+
     CManageStreamingServerDlg* m_pMainDlg = nullptr;
     CSystemTray m_trayIcon;
     std::atomic<unsigned char> m_bMainWindowBusy{0};

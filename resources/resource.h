@@ -50,3 +50,18 @@
 #define ID_TRAY_EXIT               32775
 #define ID_TRAY_MANAGE_SERVERS     32778
 #define ID_TRAY_ABOUT              32780
+
+// Help slideshow, About box and their artwork.
+#define IDD_ABOUTBOX               100
+#define IDD_HELP                   106
+#define IDI_SERVER_LIST            156
+#define IDB_HELP_STEREO_MIX        172
+#define IDB_HELP_CONFIGURE         173
+#define IDB_HELP_CREDENTIALS       174
+#define IDB_HELP_START             175
+#define IDB_HELP_PRIVACY           176
+#define IDB_HELP_WELCOME           179
+#define IDC_SITE_LINK              1020
+#define IDC_PRODUCT_TITLE          1023
+#define IDC_PREVIOUS               1134
+#define IDC_VERSION                1157

@@ -51,6 +51,7 @@ CManageStreamingServerDlg::CManageStreamingServerDlg() : CDialog(IDD_MAIN) {
 }
 
 CManageStreamingServerDlg::~CManageStreamingServerDlg() {
+    m_helpSlideshows.CloseAll();  // before the window goes, so no slideshow reports to it
     Destroy();
     for (HFONT f : m_fonts)
         if (f) DeleteObject(f);
@@ -139,7 +140,10 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     g_strRecordingDevice = ReadDevice(L"RecordingDevice");
     m_bMoreChannels = false;
     ToggleMoreChannels();
-    // The first-run help and the media settings come with their dialogs.
+    if (Settings().GetInt(m_szSettingsPath, L"Device", L"DemoMode", 0) == 0)
+        m_helpSlideshows.Start(m_hWnd);
+    else if (m_strAudioDevice.empty())
+        OnMediaSettings();
     LoadVideoOptions();
     LoadLocalOptions();
     SelectStoredChannels();
@@ -214,8 +218,7 @@ void CManageStreamingServerDlg::OnConfigureChannels() {
 }
 
 void CManageStreamingServerDlg::OnMediaSettings() {}
-void CManageStreamingServerDlg::OnHelp() {}
-void CManageStreamingServerDlg::OnThemeSwitch() {}
+void CManageStreamingServerDlg::OnHelp() { m_helpSlideshows.Start(m_hWnd); }
 
 void CManageStreamingServerDlg::OnMoreInfo() { UI().ShellOpen(m_hWnd, kProductSite); }
 
@@ -237,6 +240,9 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_APP_ENCODER_ENDED:
         OnEncoderEnded(wParam, static_cast<DWORD>(lParam));
         return true;
+    case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
+        if (m_strAudioDevice.empty()) OnMediaSettings();
+        return true;
     case WM_DRAWITEM:
         if (wParam == IDC_CLOSE) {
             DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -246,8 +252,7 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return false;
     case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
         result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                msg == WM_CTLCOLORSTATIC ? CTLCOLOR_STATIC
-                                : msg == WM_CTLCOLOREDIT ? CTLCOLOR_EDIT : CTLCOLOR_LISTBOX);
+                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
         return result != 0;
     }
     return false;

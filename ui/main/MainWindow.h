@@ -1,6 +1,7 @@
 // The main window: channel selectors, local recording options, session buttons, side links.
 #pragma once
 #include "engine/EncoderProcess.h"
+#include "ui/dialogs/DemoModeDlg.h"
 #include "ui/framework/Dialog.h"
 #include <atomic>
 #include <string>
@@ -50,6 +51,16 @@ public:
     void OnThemeSwitch();
 
     CComboBox& Channel(int index) { return *m_channels[index]; }
+
+    // What the theme switch carries from the old main window to the new one.
+    struct CarriedChoices {
+        std::wstring channels[4];
+        bool saveLocally = false;
+        std::wstring path;
+        bool separateFile = false;
+    };
+    CarriedChoices ChoicesToCarry() const;
+    void CarryOver(const CarriedChoices& choices, CManageStreamingServerDlg& old);
 
     CButton m_btnStart, m_btnStop;
     CBrowseEdit m_editRecordingFile;
@@ -103,6 +114,7 @@ private:
     CEncoderSession m_session;
     HFONT m_fonts[6] = {};
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
+    CHelpSlideshows m_helpSlideshows;
 };
 
 // Process-wide session values.

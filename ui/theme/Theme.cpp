@@ -24,3 +24,26 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
     GetWindowTextW(item.hwndItem, text, 260);
     DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
+
+LRESULT ApplyControlColors(HDC dc, const ControlColors& colors) {
+    if (colors.text) SetTextColor(dc, *colors.text);
+    if (colors.background) SetBkColor(dc, *colors.background);
+    if (colors.transparent) SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(colors.brush);
+}
+
+UINT ControlColorKind(UINT msg, HWND control) {
+    switch (msg) {
+    case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;
+    case WM_CTLCOLORBTN: return CTLCOLOR_BTN;
+    case WM_CTLCOLORDLG: return CTLCOLOR_DLG;
+    case WM_CTLCOLORSCROLLBAR: return CTLCOLOR_SCROLLBAR;
+    case WM_CTLCOLORMSGBOX: return CTLCOLOR_MSGBOX;
+    }
+    // A drop-down list paints its field after asking as an edit (or, disabled, as a static).
+    wchar_t cls[32] = {};
+    GetClassNameW(control, cls, 32);
+    if (lstrcmpiW(cls, L"ComboBox") == 0) return CTLCOLOR_LISTBOX;
+    if (msg == WM_CTLCOLOREDIT || lstrcmpiW(cls, L"Edit") == 0) return CTLCOLOR_EDIT;
+    return CTLCOLOR_STATIC;
+}

@@ -1,0 +1,52 @@
+#!/bin/sh
+# Builds vandrel.exe, prepares settings and, under Wine on Xvfb, shows each window in both looks
+# and saves it as docs/screenshots/<window>-<look>.png. Rerun it whenever a window changes.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build}"
+sh "$root/scripts/setup.sh"
+. "$root/scripts/wine-env.sh"
+cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/win64" -j2 --target vandrel post_command
+out="$root/docs/screenshots"
+mkdir -p "$out"
+
+# One window a line: file name, what opens it (a control or tray command id of the main window,
+# "-" for the main window itself) and the caption of the window to take.
+cat > "$build/screenshots.table" <<'TABLE'
+main    -      Quillane Vandrel
+help    1138   Help  ?
+about   32780  About Vandrel
+TABLE
+
+xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
+  root=$1 build=$2 out=$3
+  jwm >/dev/null 2>&1 & J=$!; sleep 1
+  WINE=$4 WINESERVER=$5
+  # The prepared settings; APPDATA is a folder of its own, whatever the prefix holds.
+  appdata="$build/screenshots-appdata"
+  settings="$appdata/Quillane/Vandrel"
+  for look in Light Dark; do
+    while read -r name command caption; do
+      rm -rf "$appdata"; mkdir -p "$settings"
+      printf "%s\r\n" "[Device]" "AudioDevice=Microphone (USB Audio)" "VideoDevice=USB Camera" "DemoMode=1" \
+        "Theme=$look" "[Twitch]" "Rtmpurl=rtmp://live.twitch.tv/app" "Key=live_0123456789" "Port=1935" \
+        "[YouTube]" "Rtmpurl=rtmp://a.rtmp.youtube.com/live2" "Key=abcd-efgh-ijkl" "Port=1935" \
+        "[Studio]" "Rtmpurl=rtmp://studio.example/live" "Key=studio1" "Port=1935" \
+        "[Paths]" "Video Local Folder=C:\\users\\Public\\Videos\\Screen Recording.mp4" > "$settings/settings.ini"
+      printf "%s\r\n" "[Server]" "Channel1=Twitch" "Channel2=YouTube" "[Local]" "SaveInLocalPath=1" > "$settings/LocalSettings.ini"
+      # Wine sets APPDATA itself for a program started from outside: set it from inside instead.
+      winpath() { printf "Z:%s" "$1" | tr / "\\\\"; }
+      "$WINE" cmd /c "set APPDATA=$(winpath "$appdata")&& start \"\" $(winpath "$build/win64/vandrel.exe")" >/dev/null 2>&1
+      timeout 60 xdotool search --sync --onlyvisible --name "^Quillane Vandrel\$" >/dev/null
+      sleep 2
+      if [ "$command" != "-" ]; then "$WINE" "$build/win64/post_command.exe" "$command"; fi
+      pattern=$(printf "%s" "$caption" | sed "s/[?]/[?]/g")
+      id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$pattern\$" | tail -1)
+      sleep 2
+      import -frame -window "$id" "$out/$name-$(echo $look | tr A-Z a-z).png"
+      echo "saved $out/$name-$(echo $look | tr A-Z a-z).png"
+      "$WINESERVER" -k 2>/dev/null || true
+    done < "$build/screenshots.table"
+  done
+  kill $J' sh "$root" "$build" "$out" "$WINE" "$WINESERVER"

@@ -1,0 +1,177 @@
+// The theme switch, the help slideshow and the About box, driven as a user would.
+#include "MainWindowFixture.h"
+#include "app/InstanceChecker.h"
+#include "config/Win32SettingsStore.h"
+#include "ui/theme/Theme.h"
+#include <atomic>
+
+namespace {
+constexpr wchar_t kConfirm[] =
+    L"The application will continue running in the background but needs to close and reopen all windows for the "
+    L"theme change to be applied. No running streaming tasks will be interrupted. Continue?";
+constexpr wchar_t kRefused[] = L"The app UI theme canot be changed when streaming is live.";
+
+void ClickThemeLink(HWND window) {
+    HWND link = GetDlgItem(window, IDC_LINK_DARK_THEME);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_LINK_DARK_THEME, STN_CLICKED), reinterpret_cast<LPARAM>(link));
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(dialog, id, text, 256);
+    return text;
+}
+}  // namespace
+
+class ThemeSwitch : public MainWindowFixture {
+protected:
+    void TearDown() override {
+        if (g_hInstanceMapping) CloseHandle(g_hInstanceMapping);
+        g_hInstanceMapping = nullptr;
+        MainWindowFixture::TearDown();
+    }
+    std::wstring StoredTheme() const { return Settings().GetString(SettingsIni(), L"Device", L"Theme", L"<none>"); }
+    const std::wstring m_guard = L"VandrelThemeTest" + std::to_wstring(GetCurrentProcessId());
+};
+
+TEST_F(ThemeSwitch, WritesDarkThenLightAndTheNewWindowKeepsTheChoices) {
+    Build(kThreeServers);
+    CInstanceChecker first(m_guard);
+    first.AcquireStartupLock();
+    ASSERT_TRUE(first.PublishFirstInstance());
+    Choose(0, L"Twitch");
+    Choose(2, L"Beta");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(appData / L"show.mp4");
+
+    for (const std::wstring theme : {L"Dark", L"Light"}) {
+        CManageStreamingServerDlg* old = dlg.release();  // the switch deletes it
+        const HWND oldWindow = old->Handle();
+        ClickThemeLink(oldWindow);
+        dlg.reset(theApp.m_pMainDlg);
+        ASSERT_NE(dlg.get(), old);
+        EXPECT_FALSE(IsWindow(oldWindow));
+        EXPECT_EQ(g_pMainDlg, dlg.get());
+        EXPECT_EQ(StoredTheme(), theme);
+        EXPECT_EQ(dlg->m_strTheme, theme);
+        EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
+        // The same choices, the same servers in use.
+        EXPECT_EQ(dlg->Channel(0).SelectedText(), L"Twitch");
+        EXPECT_EQ(dlg->Channel(2).SelectedText(), L"Beta");
+        EXPECT_EQ(g_strChannel1, L"Twitch");
+        EXPECT_EQ(g_strChannel3, L"Beta");
+        EXPECT_EQ(InUse(L"Twitch"), 1);
+        EXPECT_EQ(InUse(L"Beta"), 1);
+        EXPECT_EQ(Items(1), (std::vector<std::wstring>{L"", L"NoKey", L"Studio A"}));
+        EXPECT_TRUE(Checked(IDC_SAVE_LOCALLY));
+        EXPECT_EQ(Text(IDC_RECORDING_FILE), appData / L"show.mp4");
+        EXPECT_TRUE(Enabled(IDC_RECORDING_FILE));
+        EXPECT_TRUE(Enabled(IDC_START));
+        // A copy started now brings this window forward.
+        ShowWindow(dlg->Handle(), SW_HIDE);
+        EXPECT_EQ(CInstanceChecker(m_guard).ActivateRunningInstance(nullptr, nullptr), dlg->Handle());
+        EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
+    }
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.text, kConfirm);
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION));
+    }
+}
+
+TEST_F(ThemeSwitch, RefusedWhileStreamingWhateverTheAnswerAndCancelChangesNothing) {
+    Build(kThreeServers);
+    g_bSessionRunning = 1;
+    for (int answer : {IDOK, IDCANCEL}) {
+        user.nextAnswer = answer;
+        ClickLabel(IDC_ICON_DARK_THEME);
+    }
+    g_bSessionRunning = 0;
+    user.nextAnswer = IDCANCEL;
+    ClickLabel(IDC_LINK_DARK_THEME);
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(boxes[i].text, kRefused);
+        EXPECT_EQ(boxes[i].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONWARNING));
+    }
+    EXPECT_EQ(boxes[2].text, kConfirm);
+    EXPECT_EQ(theApp.m_pMainDlg, dlg.get());
+    EXPECT_EQ(StoredTheme(), L"<none>");
+    EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
+}
+
+TEST_F(MainWindowFixture, HelpRunsTheSlideshowOnItsOwnThreadToFinish) {
+    Build(kThreeServers);
+    std::atomic<bool> done{false};
+    DWORD thread = 0;
+    std::wstring caption, lastCaption;
+    bool previousOnFirst = true;
+    RECT window{};
+    user.OnNextModal([&](HWND h) {
+        thread = GetCurrentThreadId();
+        caption.resize(32);
+        caption.resize(GetWindowTextW(h, caption.data(), 32));
+        previousOnFirst = IsWindowEnabled(GetDlgItem(h, IDC_PREVIOUS));
+        for (int i = 0; i < 5; ++i) SendMessageW(h, WM_COMMAND, IDOK, 0);
+        lastCaption = ItemText(h, IDOK);
+        GetWindowRect(h, &window);
+        SendMessageW(h, WM_COMMAND, IDOK, 0);  // Finish
+        done = true;
+    });
+    ClickLabel(IDC_LINK_HELP);
+    ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+    EXPECT_NE(thread, GetCurrentThreadId());
+    EXPECT_EQ(caption, L"Help  ?");
+    EXPECT_FALSE(previousOnFirst);
+    EXPECT_EQ(lastCaption, L"Finish");
+    EXPECT_EQ(window.right - window.left, 800);  // sized to the picture
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_HELP}));
+}
+
+TEST_F(MainWindowFixture, AboutShowsTheVersionAndPaintsTheStoredLook) {
+    for (const std::wstring theme : {L"Light", L"Dark"}) {
+        std::wstring settings = kThreeServers;
+        settings.insert(settings.find(L"DemoMode=1"), L"Theme=" + theme + L"\r\n");
+        Build(settings);
+        std::wstring title, version;
+        COLORREF background = CLR_INVALID;
+        user.OnNextModal([&](HWND h) {
+            title = ItemText(h, IDC_PRODUCT_TITLE);
+            version = ItemText(h, IDC_VERSION);
+            RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RECT rc;
+            GetClientRect(h, &rc);
+            HDC dc = GetDC(h);
+            background = GetPixel(dc, 6, rc.bottom - 6);  // below the icon, left of OK
+            ReleaseDC(h, dc);
+            EndDialog(h, IDOK);
+        });
+        theApp.OnTrayAbout();
+        EXPECT_EQ(title, L"Quillane Vandrel");
+        EXPECT_EQ(version, L"Ver 1.38.0.0");
+        EXPECT_EQ(background, theme == L"Dark" ? ColorDarkBackground : GetSysColor(COLOR_3DFACE)) << "look " << theme.size();
+        TearDown();
+    }
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_ABOUTBOX, IDD_ABOUTBOX}));
+}
+
+TEST_F(MainWindowFixture, FirstStartOpensTheHelpAndItsEndReachesTheWindow) {
+    for (const int demoMode : {1, 0}) {
+        std::wstring settings = L"[Device]\r\nDemoMode=" + std::to_wstring(demoMode) + L"\r\nAudioDevice=\r\n";
+        user.OnNextModal([](HWND h) {
+            SendMessageW(h, WM_COMMAND, IDOK, 0);
+            SendMessageW(h, WM_COMMAND, IDCANCEL, 0);  // Escape on page 2 ends it as Finish would
+        });
+        Build(settings);
+        // Waits without dispatching, so the posted report stays to be seen.
+        MSG msg;
+        bool reported = false;
+        for (DWORD start = GetTickCount(); !reported && GetTickCount() - start < (demoMode ? 300u : 5000u); Sleep(10))
+            reported = PeekMessageW(&msg, dlg->Handle(), WM_APP_HELP_CLOSED, WM_APP_HELP_CLOSED, PM_NOREMOVE);
+        EXPECT_EQ(reported, demoMode == 0) << "DemoMode=" << demoMode;
+        EXPECT_EQ(user.Modals().size(), demoMode == 0 ? 1u : 0u) << "DemoMode=" << demoMode;
+        TearDown();
+    }
+}

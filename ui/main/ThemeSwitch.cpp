@@ -1,0 +1,60 @@
+// The Dark/Light switch of the main window and what it carries over to the rebuilt window.
+#include "app/VandrelApp.h"
+#include "config/Win32SettingsStore.h"
+#include "ui/framework/UserInterface.h"
+#include "ui/main/MainWindow.h"
+#include "ui/theme/Theme.h"
+
+namespace {
+constexpr wchar_t kThemeRefused[] = L"The app UI theme canot be changed when streaming is live.";
+constexpr wchar_t kThemeConfirm[] =
+    L"The application will continue running in the background but needs to close and reopen all windows for the "
+    L"theme change to be applied. No running streaming tasks will be interrupted. Continue?";
+}  // namespace
+
+void CManageStreamingServerDlg::OnThemeSwitch() {
+    if (g_bSessionRunning == 1) {
+        UI().MessageBox(m_hWnd, kThemeRefused, MB_OKCANCEL | MB_ICONWARNING);
+        return;
+    }
+    if (UI().MessageBox(m_hWnd, kThemeConfirm, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return;
+    m_strTheme = IsDarkTheme(m_strTheme) ? L"Light" : L"Dark";
+    Settings().WriteString(m_szSettingsPath, L"Device", L"Theme", m_strTheme.c_str());
+    OnClose();
+    theApp.ReplaceMainWindow();  // deletes this window: nothing may follow
+}
+
+CManageStreamingServerDlg::CarriedChoices CManageStreamingServerDlg::ChoicesToCarry() const {
+    CarriedChoices c;
+    for (int i = 0; i < 4; ++i) c.channels[i] = ChannelName(i);
+    c.saveLocally = m_chkSaveLocally.IsChecked();
+    c.path = m_editRecordingFile.Text();
+    c.separateFile = m_chkSeparateFile.IsChecked();
+    return c;
+}
+
+// The new window shows what the old one showed, with the same servers in use.
+void CManageStreamingServerDlg::CarryOver(const CarriedChoices& c, CManageStreamingServerDlg& old) {
+    if ((!c.channels[2].empty() || !c.channels[3].empty()) && !m_bMoreChannels) ToggleMoreChannels();
+    // Hiding the old window put its servers back in use, so this one's selectors left them out.
+    for (const std::wstring& name : c.channels) {
+        MarkChannel(name, false);
+        if (!name.empty())
+            for (CComboBox* combo : m_channels)
+                if (combo->FindExact(name) < 0) combo->AddString(name);
+    }
+    for (int i = 0; i < 4; ++i) {
+        SelectByName(*m_channels[i], c.channels[i]);
+        OnChannelChanged(i);
+    }
+    m_chkSaveLocally.SetCheck(c.saveLocally);
+    m_editRecordingFile.SetText(c.path);  // checked and stored as a typed path would be
+    OnSaveLocally();
+    m_chkSeparateFile.SetCheck(c.separateFile);
+    m_bSeparateFile = c.separateFile;
+    RefreshChannels();  // one selector's check must not undo another's refusal
+    // An empty selector's handler turns Start off; any channel in use turns it on again.
+    for (const std::wstring& name : c.channels)
+        if (!name.empty()) EnableStart(true);
+    m_helpSlideshows.TakeOver(old.m_helpSlideshows, m_hWnd);
+}
