@@ -8,7 +8,7 @@
 #include <vector>
 
 // Posted to the main window when a slideshow has closed; the window decides what follows.
-inline constexpr UINT WM_APP_HELP_CLOSED = WM_APP + 302;
+inline constexpr UINT WM_APP_HELP_CLOSED = WM_APP + 303;
 
 class CDemoModeDlg : public CDialog {
 public:
