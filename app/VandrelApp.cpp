@@ -2,6 +2,7 @@
 #include "app/VandrelApp.h"
 #include "app/InstanceChecker.h"
 #include "resources/resource.h"
+#include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include <commctrl.h>
@@ -36,7 +37,10 @@ bool CVandrelApp::StartUp() {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     if (!m_trayIcon.AddToNotificationArea(icon)) m_trayIcon.m_bIconHidden = 0;
     m_trayIcon.SetDefaultMenuItem();
-    // The hidden media settings window arrives with that dialog.
+    // Hidden and never shown: its initialisation writes the first-run device defaults. It lives
+    // as long as the process, like its window, so nothing keeps a pointer to it.
+    CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
+    if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
     checker.PublishFirstInstance();
     return true;
 }
@@ -90,8 +94,14 @@ void CVandrelApp::OnTrayManageServers() {
     m_bMainWindowBusy = 0;
 }
 
-// The media settings dialog and the About box arrive with their own steps.
-void CVandrelApp::OnTraySettings() {}
+// Nothing comes back into the main window: its copies change when it is built again.
+void CVandrelApp::OnTraySettings() {
+    CVandrelSettingsDlg settings;
+    settings.themeName = m_pMainDlg->m_strTheme;
+    UI().RunModal(settings, m_pMainDlg->Handle());
+}
+
+// The About box arrives with its own step.
 void CVandrelApp::OnTrayAbout() {}
 
 void CVandrelApp::OnTrayExit() {

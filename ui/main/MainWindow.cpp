@@ -5,6 +5,7 @@
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
+#include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/theme/Theme.h"
 #include <algorithm>
@@ -127,7 +128,10 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     g_strRecordingDevice = ReadDevice(L"RecordingDevice");
     m_bMoreChannels = false;
     ToggleMoreChannels();
-    // The first-run help and the media settings come with their dialogs.
+    // The first-run help comes with its dialog; once it has been given, a missing audio device
+    // opens the media settings before the window is shown.
+    if (Settings().GetInt(m_szSettingsPath, L"Device", L"DemoMode", 0) != 0 && m_strAudioDevice.empty())
+        OnMediaSettings();
     LoadVideoOptions();
     LoadLocalOptions();
     return TRUE;
@@ -181,7 +185,22 @@ void CManageStreamingServerDlg::OnConfigureChannels() {
     LoadStep();
 }
 
-void CManageStreamingServerDlg::OnMediaSettings() {}
+void CManageStreamingServerDlg::OnMediaSettings() {
+    CVandrelSettingsDlg settings;
+    settings.themeName = m_strTheme;
+    UI().RunModal(settings, m_hWnd);
+    // Whatever closed it: after Close these are the values it started with.
+    const MediaSettingsResult& r = settings.Result();
+    m_nOverlayVideoPos = r.overlayPositionIndex;
+    m_nDisableVideo = r.disableVideo;
+    m_strVideoDevice = r.overlayVideoDevice;
+    m_nMuteAudio = r.muteAudio;
+    m_strAudioDevice = r.audioDevice;
+    g_strRecordingDevice = r.recordingDevice;
+    m_editRecordingFile.m_strDefaultExt = r.defaultRecordingFormat;
+    LoadVideoOptions();
+}
+
 void CManageStreamingServerDlg::OnHelp() {}
 void CManageStreamingServerDlg::OnThemeSwitch() {}
 
