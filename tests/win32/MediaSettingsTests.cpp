@@ -10,11 +10,7 @@ using Names = std::vector<std::wstring>;
 
 // Fake DirectShow devices, registered where the device enumerator looks; enumerated in the
 // order of their instance keys.
-struct FakeDevice {
-    const wchar_t* category;
-    const wchar_t* friendlyName;
-    const wchar_t* description;
-};
+struct FakeDevice { const wchar_t *category, *friendlyName, *description; };
 constexpr wchar_t kAudio[] = L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}";
 constexpr wchar_t kVideo[] = L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}";
 const FakeDevice kDevices[] = {
@@ -54,18 +50,15 @@ void Pick(HWND d, int id, const std::wstring& text) {
     SendMessageW(Ctl(d, id), CB_SETCURSEL, WPARAM(i), 0);
     SendMessageW(d, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), LPARAM(Ctl(d, id)));
 }
-std::wstring TextOf(HWND d, int id) {
+std::wstring ItemText(HWND d, int id, int item) {
     wchar_t buf[512] = {};
-    GetWindowTextW(Ctl(d, id), buf, 512);
+    if (item < 0) GetWindowTextW(Ctl(d, id), buf, 512);
+    else SendMessageW(Ctl(d, id), CB_GETLBTEXT, item, LPARAM(buf));
     return buf;
 }
 Names ComboItems(HWND d, int id) {
     Names items;
-    for (int i = 0; i < SendMessageW(Ctl(d, id), CB_GETCOUNT, 0, 0); ++i) {
-        wchar_t buf[512] = {};
-        SendMessageW(Ctl(d, id), CB_GETLBTEXT, i, LPARAM(buf));
-        items.push_back(buf);
-    }
+    for (int i = 0; i < SendMessageW(Ctl(d, id), CB_GETCOUNT, 0, 0); ++i) items.push_back(ItemText(d, id, i));
     return items;
 }
 
@@ -166,7 +159,7 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
     // Close, Escape and the close box: nothing written, the stored values come back.
     for (UINT close : {0u, 1u, 2u}) {
         OpenMediaSettings([&](HWND d) {
-            EXPECT_EQ(TextOf(d, IDC_FRAME_RATE), L"24");  // not an item, shown as stored
+            EXPECT_EQ(ItemText(d, IDC_FRAME_RATE, -1), L"24");  // not an item, shown as stored
             Press(d, IDC_MUTE_AUDIO);
             Pick(d, IDC_OVERLAY_POSITION, L"Top Right");
             if (close == 0) Press(d, IDC_SETTINGS_CLOSE);

@@ -32,7 +32,7 @@ void Lines(HDC dc, const POINT* points, int count, int width, COLORREF color) {
 
 // A downward chevron centred in rc.
 void DrawChevron(HDC dc, const RECT& rc, COLORREF color) {
-    const int w = std::max(4L, (rc.right - rc.left) / 3) / 2 * 2;
+    const int w = std::max(4L, rc.right - rc.left - 9) / 2 * 2;
     const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
     const POINT chevron[] = {{cx - w / 2, cy - w / 4}, {cx, cy + w / 4}, {cx + w / 2 + 1, cy - w / 4 - 1}};
     Lines(dc, chevron, 3, 1, color);
