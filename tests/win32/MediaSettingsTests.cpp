@@ -100,6 +100,8 @@ TEST_F(MediaSettingsTest, FirstUseMutesAndWritesTheFiveKeysAndListsTheDevices) {
         overlay = ComboItems(d, IDC_OVERLAY_DEVICE);
         Pick(d, IDC_RECORDING_MODE, L"Other");
         primary = ComboItems(d, IDC_PRIMARY_VIDEO_SOURCE);
+        SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     });
     Build(L"[Device]\r\nDemoMode=1\r\n");  // no audio device: opened before the window shows
     EXPECT_EQ(user.Modals(), std::vector<int>{IDD_MEDIA_SETTINGS});
@@ -109,6 +111,7 @@ TEST_F(MediaSettingsTest, FirstUseMutesAndWritesTheFiveKeysAndListsTheDevices) {
     EXPECT_EQ(audio, (Names{L"Microphone (USB Audio)", L"Line In (Realtek Audio)", L"Микрофон (Гарнитура)", L"Mic \"Pro\""}));
     EXPECT_EQ(overlay, (Names{L"HD Webcam (Front)", L"USB Camera"}));
     EXPECT_EQ(primary, (Names{L"HD Webcam (Front)", L"screen-capture-recorder", L"USB Camera"}));
+    EXPECT_EQ(user.Opened(), Names{L"mmsys.cpl"});
     // Cancelled: the main window takes what the dialog loaded.
     EXPECT_EQ(g_strRecordingDevice, L"Stereo Mix (Realtek Audio)");
     EXPECT_EQ(dlg->m_nMuteAudio, 1);
