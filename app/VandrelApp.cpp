@@ -3,6 +3,7 @@
 #include "app/InstanceChecker.h"
 #include "resources/resource.h"
 #include "ui/dialogs/AboutDlg.h"
+#include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include <commctrl.h>
@@ -37,7 +38,10 @@ bool CVandrelApp::StartUp() {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     if (!m_trayIcon.AddToNotificationArea(icon)) m_trayIcon.m_bIconHidden = 0;
     m_trayIcon.SetDefaultMenuItem();
-    // The hidden media settings window arrives with that dialog.
+    // Hidden and never shown: its initialisation writes the first-run device defaults. It lives
+    // as long as the process, like its window, so nothing keeps a pointer to it.
+    CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
+    if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
     checker.PublishFirstInstance();
     return true;
 }
@@ -96,8 +100,12 @@ void CVandrelApp::OnTrayManageServers() {
     m_bMainWindowBusy = 0;
 }
 
-// The media settings dialog arrives with its own step.
-void CVandrelApp::OnTraySettings() {}
+void CVandrelApp::OnTraySettings() {
+    // Nothing comes back into the main window: its copies change when it is built again.
+    CVandrelSettingsDlg settings;
+    settings.themeName = m_pMainDlg->m_strTheme;
+    UI().RunModal(settings, m_pMainDlg->Handle());
+}
 
 void CVandrelApp::OnTrayAbout() {
     CAboutDlg about;

@@ -12,9 +12,12 @@ add_library(vandrel_win32 STATIC
   app/SystemTray.cpp
   ui/main/ThemeSwitch.cpp
   ui/dialogs/DemoModeDlg.cpp
-  ui/dialogs/AboutDlg.cpp)
+  ui/dialogs/AboutDlg.cpp
+  devices/CaptureDevices.cpp
+  ui/dialogs/MediaSettingsDialog.cpp
+  ui/theme/DarkControls.cpp)
 target_link_libraries(vandrel_win32 PUBLIC vandrel_core comctl32 comdlg32 shell32 ole32 uuid)
-target_link_libraries(vandrel_win32 PUBLIC version)
+target_link_libraries(vandrel_win32 PUBLIC version oleaut32)
 
 set_source_files_properties(${VANDREL_RC} PROPERTIES OBJECT_DEPENDS "${VANDREL_ART_FILES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${VANDREL_ART_DIR} -I${CMAKE_SOURCE_DIR}/resources")
@@ -34,6 +37,7 @@ add_executable(win32_tests
   tests/win32/EncoderTests.cpp
   tests/win32/AppShellTests.cpp
   tests/win32/ThemeAndHelpTests.cpp
+  tests/win32/MediaSettingsTests.cpp
   ${VANDREL_RC})
 target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
 add_dependencies(win32_tests vandrel_art fake_encoder vandrel)

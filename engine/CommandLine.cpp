@@ -56,6 +56,16 @@ std::wstring OverlayPosition(int width, int height, int index) {
     return Format(L"%d:%d", x, y);
 }
 
+bool AcceptedFrameRate(std::wstring_view text) {
+    if (text.empty() || text.size() > 3) return false;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        value = value * 10 + (c - L'0');
+    }
+    return value >= 1 && value <= 240;
+}
+
 ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerList& servers) {
     ComposedCommand out;
     out.recordingDevice = in.recordingDevice.empty() ? in.audioDevice : in.recordingDevice;
@@ -65,6 +75,9 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         out.detail = std::move(detail);
         return out;
     };
+
+    // The frame rate goes into the line bare: anything but a number would add options or fail.
+    if (!AcceptedFrameRate(in.videoFps)) return refuse(ComposeError::BadFrameRate, in.videoFps);
 
     // 1. Channel targets, in list order.
     std::wstring tee = L"\"";
@@ -161,6 +174,9 @@ std::wstring ComposeErrorMessage(const ComposedCommand& c) {
     case ComposeError::TooLong:
         return L"Streaming cannot start: the server addresses, keys and recording path together are "
                L"too long for the encoder's command line.";
+    case ComposeError::BadFrameRate:
+        return L"Streaming cannot start: the frame rate \"" + c.detail +
+               L"\" is not a whole number from 1 to 240. Please choose a frame rate in Media Settings and try again.";
     case ComposeError::None: break;
     }
     return L"";

@@ -3,6 +3,7 @@
 #include "config/StreamingServices.h"
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct EncoderInputs {
@@ -30,6 +31,7 @@ enum class ComposeError {
     NoTarget,         // no channel in use and no local file
     WmvWithChannels,  // wmv2 video cannot go to the FLV channels
     TooLong,          // longer than process creation takes
+    BadFrameRate,     // not a whole number from 1 to 240 (a hand-edited "VideoFPS")
 };
 
 struct ComposedCommand {
@@ -48,6 +50,9 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
 
 // The overlay picture's "X:Y" for a W x H screen and a corner index.
 std::wstring OverlayPosition(int width, int height, int index);
+
+// A frame rate the encoder can be given: a whole number from 1 to 240, digits only.
+bool AcceptedFrameRate(std::wstring_view text);
 
 // One sentence telling the user why Start cannot go ahead.
 std::wstring ComposeErrorMessage(const ComposedCommand& c);

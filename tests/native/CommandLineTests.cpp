@@ -263,3 +263,26 @@ TEST_F(CommandLineTest, ReconnectPutsEveryChannelThroughTheFifoAndLeavesTheFileA
     EXPECT_EQ(on.channels, (std::vector<std::wstring>{L"Studio", L"Twitch"}));
     EXPECT_EQ(on.localFile, L"C:\\v\\rec_2024-Mar-05_14-07.mp4");
 }
+
+TEST_F(CommandLineTest, FrameRateIsAWholeNumberFrom1To240) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    const struct { const wchar_t* fps; bool accepted; } cases[] = {
+        {L"1", true}, {L"7", true}, {L"12", true}, {L"60", true}, {L"240", true}, {L"007", true},
+        {L"0", false}, {L"241", false}, {L"1000", false}, {L"", false}, {L"abc", false},
+        {L"30 -i x", false}, {L" 30", false}, {L"-5", false}, {L"29.97", false}, {L"30\"", false},
+    };
+    for (const auto& c : cases) {
+        in.videoFps = c.fps;
+        const ComposedCommand composed = Compose();
+        EXPECT_EQ(AcceptedFrameRate(c.fps), c.accepted) << testing::PrintToString(std::wstring(c.fps));
+        EXPECT_EQ(composed.error == ComposeError::None, c.accepted) << testing::PrintToString(std::wstring(c.fps));
+        if (c.accepted) {
+            EXPECT_EQ(composed.text.substr(0, 18 + wcslen(c.fps)), L"ffmpeg -framerate " + std::wstring(c.fps));
+        }
+    }
+    in.videoFps = L"30 -i x";
+    EXPECT_TRUE(Compose().text.empty());
+    EXPECT_EQ(ComposeErrorMessage(Compose()),
+              L"Streaming cannot start: the frame rate \"30 -i x\" is not a whole number from 1 to 240. "
+              L"Please choose a frame rate in Media Settings and try again.");
+}

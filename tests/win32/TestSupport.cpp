@@ -68,6 +68,11 @@ void ScriptedUser::OnNextModal(std::function<void(HWND)> script) {
     m_modalScripts.push_back(std::move(script));
 }
 
+void ScriptedUser::ClearModals() {
+    std::lock_guard guard(m_lock);
+    m_modals.clear();
+}
+
 std::vector<int> ScriptedUser::Modals() {
     std::lock_guard guard(m_lock);
     return m_modals;

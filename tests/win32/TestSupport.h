@@ -27,6 +27,7 @@ public:
     INT_PTR RunModal(CDialog& dialog, HWND owner) override;
     void OnNextModal(std::function<void(HWND dialog)> script);
     std::vector<int> Modals();  // the template ids of every dialog run, in order
+    void ClearModals();
 
     std::vector<Box> Boxes();
     std::vector<std::wstring> Opened();

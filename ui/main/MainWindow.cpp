@@ -5,6 +5,7 @@
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
+#include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/theme/Theme.h"
 #include <algorithm>
@@ -217,7 +218,22 @@ void CManageStreamingServerDlg::OnConfigureChannels() {
     ReloadServers();
 }
 
-void CManageStreamingServerDlg::OnMediaSettings() {}
+void CManageStreamingServerDlg::OnMediaSettings() {
+    CVandrelSettingsDlg settings;
+    settings.themeName = m_strTheme;
+    UI().RunModal(settings, m_hWnd);
+    // Whatever closed it: after Close these are the values it started with.
+    const MediaSettingsResult& r = settings.Result();
+    m_nOverlayVideoPos = r.overlayPositionIndex;
+    m_nDisableVideo = r.disableVideo;
+    m_strVideoDevice = r.overlayVideoDevice;
+    m_nMuteAudio = r.muteAudio;
+    m_strAudioDevice = r.audioDevice;
+    g_strRecordingDevice = r.recordingDevice;
+    m_editRecordingFile.m_strDefaultExt = r.defaultRecordingFormat;
+    LoadVideoOptions();
+}
+
 void CManageStreamingServerDlg::OnHelp() { m_helpSlideshows.Start(m_hWnd); }
 
 void CManageStreamingServerDlg::OnMoreInfo() { UI().ShellOpen(m_hWnd, kProductSite); }

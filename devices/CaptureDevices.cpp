@@ -1,0 +1,95 @@
+// The DirectShow walk over one device category: COM, the device enumerator, each property bag.
+#include "devices/CaptureDevices.h"
+#include <objbase.h>
+#include <oaidl.h>
+#include <strmif.h>
+
+const GUID kAudioInputDeviceCategory = {0x33D9A762, 0x90C8, 0x11D0, {0xBD, 0x43, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+const GUID kVideoInputDeviceCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+
+namespace {
+
+const GUID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+const IID kICreateDevEnum = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+const IID kIPropertyBag = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+
+// Releases a COM interface when it goes out of scope.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    T** Out() { Reset(); return &m_p; }
+    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+    explicit operator bool() const { return m_p != nullptr; }
+    void Reset() {
+        if (m_p) m_p->Release();
+        m_p = nullptr;
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+// "Description" when the device has one, else "FriendlyName"; false when neither reads.
+bool ReadDeviceName(IPropertyBag& bag, DeviceName& name) {
+    for (const wchar_t* property : {L"Description", L"FriendlyName"}) {
+        VARIANT value;
+        VariantInit(&value);
+        const bool read = SUCCEEDED(bag.Read(property, &value, nullptr)) && value.vt == VT_BSTR;
+        if (read) name.assign(value.bstrVal, SysStringLen(value.bstrVal));
+        VariantClear(&value);
+        if (read) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category) {
+    std::vector<DeviceName> names;
+    // A thread already in another apartment can still walk; only a walk that entered COM leaves it.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(com) && com != RPC_E_CHANGED_MODE) return names;
+    {
+        ComPtr<IEnumMoniker> devices;
+        {
+            ComPtr<ICreateDevEnum> enumerator;
+            // The category's id is not a creatable class everywhere (not under Wine): then the
+            // system device enumerator, which is, serves both categories.
+            if (FAILED(CoCreateInstance(kAudioInputDeviceCategory, nullptr, CLSCTX_INPROC_SERVER, kICreateDevEnum,
+                                        enumerator.OutVoid())) &&
+                FAILED(CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kICreateDevEnum,
+                                        enumerator.OutVoid())))
+                enumerator.Reset();
+            // S_FALSE: an empty category, and no enumerator.
+            if (enumerator && enumerator->CreateClassEnumerator(category, devices.Out(), 0) != S_OK) devices.Reset();
+        }
+        ComPtr<IMoniker> device;
+        while (devices && devices->Next(1, device.Out(), nullptr) == S_OK) {
+            ComPtr<IPropertyBag> bag;
+            DeviceName name;
+            if (SUCCEEDED(device->BindToStorage(nullptr, nullptr, kIPropertyBag, bag.OutVoid())) &&
+                ReadDeviceName(*bag.Get(), name))
+                names.push_back(std::move(name));
+        }
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return names;
+}
+
+std::vector<DeviceName> ListAudioInputDevices() { return EnumerateCaptureDevices(kAudioInputDeviceCategory); }
+
+std::vector<DeviceName> ListVideoInputDevices() {
+    return OverlayVideoNames(EnumerateCaptureDevices(kVideoInputDeviceCategory));
+}
+
+void FillPrimaryVideoSources(CComboBox& combo) {
+    combo.Enable(true);
+    SendMessageW(combo.Handle(), CB_RESETCONTENT, 0, 0);
+    for (const DeviceName& name : EnumerateCaptureDevices(kVideoInputDeviceCategory)) combo.AddString(name);
+}

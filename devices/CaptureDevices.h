@@ -1,0 +1,17 @@
+// Capture devices of the computer, by the DirectShow device categories.
+#pragma once
+#include "devices/DeviceNames.h"
+#include "ui/framework/Controls.h"
+#include <vector>
+
+extern const GUID kAudioInputDeviceCategory;  // CLSID_AudioInputDeviceCategory
+extern const GUID kVideoInputDeviceCategory;  // CLSID_VideoInputDeviceCategory
+
+// The name of every device of one category, in enumeration order; every failure is silent.
+std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category);
+
+std::vector<DeviceName> ListAudioInputDevices();
+// Without the screen-capture filter.
+std::vector<DeviceName> ListVideoInputDevices();
+// Enables the combo, empties it and adds every video capture device (the combo sorts them).
+void FillPrimaryVideoSources(CComboBox& combo);

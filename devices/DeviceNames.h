@@ -1,0 +1,27 @@
+// The rules on capture device names: which device records the computer's own sound, which
+// video devices can be an overlay, and how the audio list splits.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The display name of one capture device, exactly as the device reports it.
+using DeviceName = std::wstring;
+
+// The screen-capture filter: a primary source, never an overlay.
+inline constexpr wchar_t kScreenCaptureDevice[] = L"screen-capture-recorder";
+
+// True for the "Stereo Mix (...)" device: the first "("-delimited token is "Stereo Mix ".
+bool InternalSoundDevice(std::wstring_view name);
+
+// The video devices an overlay can use: all but the screen-capture filter, order kept.
+std::vector<DeviceName> OverlayVideoNames(const std::vector<DeviceName>& videoDevices);
+
+struct AudioDeviceSplit {
+    std::vector<DeviceName> offered;  // for the audio combo, in list order
+    DeviceName recordingDevice;       // the last internal sound device, "" when none
+};
+AudioDeviceSplit SplitAudioDevices(const std::vector<DeviceName>& audioDevices);
+
+// A name the encoder can be given between double quotes.
+bool PassableDeviceName(std::wstring_view name);

@@ -1,0 +1,28 @@
+// Ids of the media settings dialog, template 132. Values are fixed by the design.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC                 (-1)
+#endif
+
+#define IDD_MEDIA_SETTINGS         132
+
+#define IDC_AUDIO_DEVICE_LABEL     1012
+#define IDC_AUDIO_DEVICE           1013
+#define IDC_MUTE_AUDIO             1016
+#define IDC_MUTE_AUDIO_LABEL       1017
+#define IDC_RECORDING_FORMAT_LABEL 1033
+#define IDC_OVERLAY_DEVICE         1071
+#define IDC_OVERLAY_POSITION       1072
+#define IDC_OVERLAY_DEVICE_LABEL   1073
+#define IDC_OVERLAY_POSITION_LABEL 1074
+#define IDC_SETTINGS_CLOSE         1075
+#define IDC_FRAME_RATE_LABEL       1076
+#define IDC_FRAME_RATE             1077
+#define IDC_DISABLE_VIDEO          1084
+#define IDC_DISABLE_VIDEO_LABEL    1085
+#define IDC_RECORDING_FORMAT       1114
+#define IDC_STEREO_MIX_HINT        1121
+#define IDC_SOUND_DEVICES_LINK     1156
+#define IDC_RECORDING_MODE         1160
+#define IDC_PRIMARY_VIDEO_SOURCE   1161

@@ -1,0 +1,236 @@
+// The media settings dialog on fake capture devices: first use, the lists, Apply and its refusals,
+// Close, and a Start that carries the choices to the encoder.
+#include "MainWindowFixture.h"
+#include "resources/MediaSettingsRes.h"
+#include <cstdio>
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+// Fake DirectShow devices, registered where the device enumerator looks; enumerated in the
+// order of their instance keys.
+struct FakeDevice { const wchar_t *category, *friendlyName, *description; };
+constexpr wchar_t kAudio[] = L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}";
+constexpr wchar_t kVideo[] = L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}";
+const FakeDevice kDevices[] = {
+    {kAudio, L"Microphone (USB Audio)", nullptr},
+    {kAudio, L"Realtek HD Audio Input", L"Line In (Realtek Audio)"},
+    {kAudio, L"Stereo Mix (Realtek Audio)", nullptr},
+    {kAudio, L"Микрофон (Гарнитура)", nullptr},
+    {kAudio, L"Mic \"Pro\"", nullptr},
+    {kVideo, L"screen-capture-recorder", nullptr},
+    {kVideo, L"USB Camera", nullptr},
+    {kVideo, L"Integrated Camera", L"HD Webcam (Front)"},
+};
+
+std::wstring InstanceKey(size_t i) {
+    wchar_t key[160];
+    std::swprintf(key, 160, L"CLSID\\%ls\\Instance\\{7E570000-0000-0000-0000-%012zu}", kDevices[i].category, i);
+    return key;
+}
+
+void SetValue(HKEY key, const wchar_t* name, const wchar_t* value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD((wcslen(value) + 1) * 2));
+}
+
+const wchar_t kSameSource[] =
+    L"'Primary Video Source' and 'Overlay Video Device' is not of same Type. Please change one of them or 'Disable Video Overlay'..";
+const wchar_t kNoAudio[] = L"Please Select an Audio Device or Mute Audio..";
+const wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disable Video Overlay..";
+const wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
+
+// The dialog's controls, as a script inside its modal loop drives them.
+HWND Ctl(HWND d, int id) { return GetDlgItem(d, id); }
+bool IsOn(HWND d, int id) { return SendMessageW(Ctl(d, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void Press(HWND d, int id) { SendMessageW(Ctl(d, id), BM_CLICK, 0, 0); }
+void Pick(HWND d, int id, const std::wstring& text) {
+    const LRESULT i = text.empty() ? -1 : SendMessageW(Ctl(d, id), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text.c_str()));
+    ASSERT_TRUE(text.empty() || i >= 0) << "no item " << testing::PrintToString(text);
+    SendMessageW(Ctl(d, id), CB_SETCURSEL, WPARAM(i), 0);
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), LPARAM(Ctl(d, id)));
+}
+std::wstring ItemText(HWND d, int id, int item) {
+    wchar_t buf[512] = {};
+    if (item < 0) GetWindowTextW(Ctl(d, id), buf, 512);
+    else SendMessageW(Ctl(d, id), CB_GETLBTEXT, item, LPARAM(buf));
+    return buf;
+}
+Names ComboItems(HWND d, int id) {
+    Names items;
+    for (int i = 0; i < SendMessageW(Ctl(d, id), CB_GETCOUNT, 0, 0); ++i) items.push_back(ItemText(d, id, i));
+    return items;
+}
+
+class MediaSettingsTest : public MainWindowFixture {
+protected:
+    static void SetUpTestSuite() {
+        for (size_t i = 0; i < std::size(kDevices); ++i) {
+            HKEY key = nullptr;
+            ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, InstanceKey(i).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+            SetValue(key, L"FriendlyName", kDevices[i].friendlyName);
+            if (kDevices[i].description) SetValue(key, L"Description", kDevices[i].description);
+            RegCloseKey(key);
+        }
+    }
+    static void TearDownTestSuite() {
+        for (size_t i = 0; i < std::size(kDevices); ++i) RegDeleteTreeW(HKEY_CLASSES_ROOT, InstanceKey(i).c_str());
+    }
+    void OpenMediaSettings(std::function<void(HWND)> script) {
+        user.OnNextModal(std::move(script));
+        ClickLabel(IDC_LINK_MEDIA_SETTINGS);
+    }
+};
+
+const std::wstring kStored =
+    L"[Device]\r\nAudioDevice=microphone (usb audio)\r\nVideoDevice=USB Camera\r\nMuteAudio=0\r\nDisableVideo=0\r\n"
+    L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nDemoMode=1\r\nHandWritten=x\r\n";
+
+}  // namespace
+
+TEST_F(MediaSettingsTest, FirstUseMutesAndWritesTheFiveKeysAndListsTheDevices) {
+    std::wstring fileAtOpening;
+    bool muted = false, audioEnabled = true;
+    Names audio, overlay, primary;
+    user.OnNextModal([&](HWND d) {
+        fileAtOpening = ReadWholeFile(SettingsIni());
+        muted = IsOn(d, IDC_MUTE_AUDIO);
+        audioEnabled = IsWindowEnabled(Ctl(d, IDC_AUDIO_DEVICE));
+        audio = ComboItems(d, IDC_AUDIO_DEVICE);
+        overlay = ComboItems(d, IDC_OVERLAY_DEVICE);
+        Pick(d, IDC_RECORDING_MODE, L"Other");
+        primary = ComboItems(d, IDC_PRIMARY_VIDEO_SOURCE);
+        SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+    Build(L"[Device]\r\nDemoMode=1\r\n");  // no audio device: opened before the window shows
+    EXPECT_EQ(user.Modals(), std::vector<int>{IDD_MEDIA_SETTINGS});
+    EXPECT_EQ(fileAtOpening, L"[Device]\r\nDemoMode=1\r\nAudioDevice=\r\nVideoDevice=\r\nMuteAudio=1\r\nDisableVideo=1\r\nOverlayVideoPos=\r\n");
+    EXPECT_TRUE(muted);
+    EXPECT_FALSE(audioEnabled);
+    EXPECT_EQ(audio, (Names{L"Microphone (USB Audio)", L"Line In (Realtek Audio)", L"Микрофон (Гарнитура)", L"Mic \"Pro\""}));
+    EXPECT_EQ(overlay, (Names{L"HD Webcam (Front)", L"USB Camera"}));
+    EXPECT_EQ(primary, (Names{L"HD Webcam (Front)", L"screen-capture-recorder", L"USB Camera"}));
+    EXPECT_EQ(user.Opened(), Names{L"mmsys.cpl"});
+    // Cancelled: the main window takes what the dialog loaded.
+    EXPECT_EQ(g_strRecordingDevice, L"Stereo Mix (Realtek Audio)");
+    EXPECT_EQ(dlg->m_nMuteAudio, 1);
+    EXPECT_EQ(dlg->m_nOverlayVideoPos, -1);
+}
+
+TEST_F(MediaSettingsTest, ApplyRefusesWithTheExactMessagesAndWritesNothing) {
+    Build(kStored);
+    const std::wstring before = ReadWholeFile(SettingsIni());
+    const struct { std::function<void(HWND)> choose; std::wstring message; } cases[] = {
+        {[](HWND d) { Pick(d, IDC_RECORDING_MODE, L"Other"); Pick(d, IDC_PRIMARY_VIDEO_SOURCE, L"USB Camera"); }, kSameSource},
+        {[](HWND d) { Pick(d, IDC_AUDIO_DEVICE, L""); }, kNoAudio},
+        {[](HWND d) { Pick(d, IDC_OVERLAY_DEVICE, L""); }, kNoOverlay},
+        {[](HWND d) { SetWindowTextW(Ctl(d, IDC_FRAME_RATE), L"30 -i x"); }, kBadFrameRate},
+        {[](HWND d) { SetWindowTextW(Ctl(d, IDC_FRAME_RATE), L"0"); }, kBadFrameRate},
+        {[](HWND d) { Pick(d, IDC_AUDIO_DEVICE, L"Mic \"Pro\""); },
+         L"The Device \"Mic \"Pro\"\" has a double quote in its name, which cannot be passed to the encoder. Please Select another Device.."},
+    };
+    for (const auto& c : cases) {
+        bool open = false;
+        OpenMediaSettings([&](HWND d) {
+            c.choose(d);
+            Press(d, IDOK);
+            open = IsWindowVisible(d);
+        });
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_EQ(user.Boxes().back().text, c.message);
+        EXPECT_EQ(user.Boxes().back().type, UINT(MB_OK | MB_ICONWARNING));
+        EXPECT_TRUE(open);
+        EXPECT_EQ(ReadWholeFile(SettingsIni()), before);
+    }
+    EXPECT_EQ(user.Boxes().size(), std::size(cases));
+    // The same source twice is fine once the overlay is off.
+    OpenMediaSettings([&](HWND d) {
+        Pick(d, IDC_RECORDING_MODE, L"Other");
+        Pick(d, IDC_PRIMARY_VIDEO_SOURCE, L"USB Camera");
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_DISABLE_VIDEO_LABEL, STN_CLICKED), LPARAM(Ctl(d, IDC_DISABLE_VIDEO_LABEL)));
+        Press(d, IDOK);
+    });
+    EXPECT_EQ(user.Boxes().size(), std::size(cases));
+    EXPECT_NE(ReadWholeFile(SettingsIni()), before);
+}
+
+TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
+    Build(L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n" + kStored);
+    dlg->m_strTheme = L"Light";
+    const std::wstring before = ReadWholeFile(SettingsIni());
+    // Close, Escape and the close box: nothing written, the stored values come back.
+    for (UINT close : {0u, 1u, 2u}) {
+        OpenMediaSettings([&](HWND d) {
+            EXPECT_EQ(ItemText(d, IDC_FRAME_RATE, -1), L"24");  // not an item, shown as stored
+            Press(d, IDC_MUTE_AUDIO);
+            Pick(d, IDC_OVERLAY_POSITION, L"Top Right");
+            if (close == 0) Press(d, IDC_SETTINGS_CLOSE);
+            if (close == 1) SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+            if (close == 2) SendMessageW(d, WM_CLOSE, 0, 0);  // posts the cancel
+            EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(d); }, 2000)) << close;
+        });
+        EXPECT_EQ(ReadWholeFile(SettingsIni()), before);
+        EXPECT_EQ(dlg->m_nMuteAudio, 0);
+        EXPECT_EQ(dlg->m_nOverlayVideoPos, 1);
+        EXPECT_EQ(dlg->m_strAudioDevice, L"microphone (usb audio)");
+    }
+    user.OnNextModal([](HWND d) { Press(d, IDC_MUTE_AUDIO); Press(d, IDOK); });
+    theApp.OnTraySettings();  // applied, but the main window takes nothing back
+    EXPECT_EQ(dlg->m_nMuteAudio, 0);
+    EXPECT_EQ(ReadWholeFile(SettingsIni()),
+              L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n[Device]\r\nAudioDevice=Microphone (USB Audio)\r\n"
+              L"VideoDevice=USB Camera\r\nMuteAudio=1\r\nDisableVideo=0\r\nTheme=Light\r\nRecMode=Desktop\r\nPrimaryVidSrc=\r\n"
+              L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
+              L"DefaultRecordingFormat=mp4\r\nDemoMode=1\r\n");
+}
+
+TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
+    TempFolder work{L"work"};
+    wchar_t oldDir[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, oldDir);
+    SetCurrentDirectoryW(work.Path().c_str());
+    FreeConsole();
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    Build(kThreeServers);
+    OpenMediaSettings([](HWND d) {
+        Press(d, IDC_MUTE_AUDIO);
+        Pick(d, IDC_AUDIO_DEVICE, L"Микрофон (Гарнитура)");
+        Press(d, IDC_DISABLE_VIDEO);
+        Pick(d, IDC_OVERLAY_DEVICE, L"HD Webcam (Front)");
+        Pick(d, IDC_OVERLAY_POSITION, L"Top Left");
+        Pick(d, IDC_FRAME_RATE, L"30");
+        Press(d, IDOK);
+    });
+    Choose(0, L"Twitch");
+    Click(IDC_START);
+    const std::wstring log = work / L"fake_encoder.log";
+    EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000));
+    dlg->OnStop();
+    SetCurrentDirectoryW(oldDir);
+    const std::wstring line = ReadWholeFile(log);
+    EXPECT_EQ(line.substr(0, line.find(L'\n')),
+              L"ffmpeg -framerate 30 -hwaccel auto  -vsync 1 -loglevel quiet -re -rtbufsize 1500M -f dshow "
+              L"-i video=\"screen-capture-recorder\" -f dshow -i video=\"HD Webcam (Front)\" "
+              L"-filter_complex \"[1] scale=250:-1[inner]; [0] [inner] overlay =10:10\" "
+              L"-f dshow -i audio=\"Микрофон (Гарнитура)\" -filter_complex \"amerge=inputs=1\"  -map 0:v -map 2:a "
+              L"-flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "
+              L"-maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p -tune film -c:a libmp3lame -q:a 2 "
+              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.tv/app/live_1\" -y");
+}
+
+TEST_F(MediaSettingsTest, FirstStartOfTheApplicationWritesTheFirstUseKeys) {
+    SetEnvironmentVariableW(L"APPDATA", appData.Path().c_str());
+    const std::wstring exe = ExeFolder() + L"\\vandrel.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, appData.Path().c_str(), &si, &pi));
+    const std::wstring ini = SettingsIni();
+    EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(ini).find(L"OverlayVideoPos=") != std::wstring::npos; }, 30000));
+    KillProcesses(L"vandrel.exe");
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(ReadWholeFile(ini), L"[Device]\r\nAudioDevice=\r\nVideoDevice=\r\nMuteAudio=1\r\nDisableVideo=1\r\nOverlayVideoPos=\r\n");
+}

@@ -1,0 +1,331 @@
+// The media settings dialog: initialisation from section "Device", the controls' rules, Apply.
+#include "ui/dialogs/MediaSettingsDialog.h"
+#include "config/Win32SettingsStore.h"
+#include "devices/CaptureDevices.h"
+#include "engine/CommandLine.h"
+#include "resources/MediaSettingsRes.h"
+#include "ui/framework/UserInterface.h"
+#include "ui/main/MainWindow.h"
+#include "ui/theme/DarkControls.h"
+#include "ui/theme/Theme.h"
+#include <commctrl.h>
+#include <utility>
+
+namespace {
+
+constexpr wchar_t kSection[] = L"Device";
+constexpr wchar_t kOther[] = L"Other";
+constexpr const wchar_t* kPositions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
+constexpr int kBottomRight = 2;
+constexpr const wchar_t* kFrameRates[] = {L"5", L"10", L"12", L"15", L"20", L"25", L"30",
+                                          L"35", L"40", L"45", L"50", L"55", L"60"};
+
+constexpr wchar_t kSameSource[] =
+    L"'Primary Video Source' and 'Overlay Video Device' is not of same Type. Please change one of them or 'Disable Video Overlay'..";
+constexpr wchar_t kNoAudio[] = L"Please Select an Audio Device or Mute Audio..";
+constexpr wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disable Video Overlay..";
+constexpr wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
+constexpr wchar_t kOverlayOrImage[] = L"You can only choose an overlay video or image at a time";
+
+std::wstring QuoteInName(const std::wstring& name) {
+    return L"The Device \"" + name +
+           L"\" has a double quote in its name, which cannot be passed to the encoder. Please Select another Device..";
+}
+
+// Selects the item equal to value, letter case ignored, searching after the first item and
+// wrapping to it last; no selection when there is none.
+bool SelectStored(const CComboBox& combo, const std::wstring& value) {
+    const LRESULT index = SendMessageW(combo.Handle(), CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+    combo.SetCurSel(index == CB_ERR ? -1 : static_cast<int>(index));
+    return index != CB_ERR;
+}
+
+const wchar_t* Flag(bool on) { return on ? L"1" : L"0"; }
+
+bool IsComboBox(HWND control) {
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
+}
+
+}  // namespace
+
+const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
+    {IDC_RECORDING_MODE, CBN_SELCHANGE, &CVandrelSettingsDlg::OnRecordingModeChanged},
+    {IDC_MUTE_AUDIO, BN_CLICKED, &CVandrelSettingsDlg::OnMuteAudio},
+    {IDC_MUTE_AUDIO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnMuteAudioLabel},
+    {IDC_DISABLE_VIDEO, BN_CLICKED, &CVandrelSettingsDlg::OnDisableVideo},
+    {IDC_DISABLE_VIDEO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnDisableVideoLabel},
+    {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
+};
+
+const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
+    {IDC_SOUND_DEVICES_LINK, static_cast<int>(NM_CLICK), &CVandrelSettingsDlg::OnSoundDevicesLink},
+};
+
+CVandrelSettingsDlg::CVandrelSettingsDlg() : CDialog(IDD_MEDIA_SETTINGS) {
+    // The hyperlink's window class, which the start-up registration does not include.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LINK_CLASS};
+    InitCommonControlsEx(&icc);
+    m_szSettingsPath = SettingsFilePath(AppDataFolder(), kSettingsIni);
+}
+
+CVandrelSettingsDlg::~CVandrelSettingsDlg() {
+    Destroy();
+    if (m_brDark) DeleteObject(m_brDark);
+}
+
+std::wstring CVandrelSettingsDlg::ReadDevice(const wchar_t* key) const {
+    return Settings().GetString(m_szSettingsPath, kSection, key, L"");
+}
+
+void CVandrelSettingsDlg::WriteDevice(const wchar_t* key, const std::wstring& value) const {
+    Settings().WriteString(m_szSettingsPath, kSection, key, value.c_str());
+}
+
+BOOL CVandrelSettingsDlg::OnInitDialog() {
+    Bind(m_cmbRecordingMode, IDC_RECORDING_MODE);
+    Bind(m_cmbPrimaryVideoSource, IDC_PRIMARY_VIDEO_SOURCE);
+    Bind(m_cmbAudioDevice, IDC_AUDIO_DEVICE);
+    Bind(m_cmbOverlayDevice, IDC_OVERLAY_DEVICE);
+    Bind(m_cmbOverlayPosition, IDC_OVERLAY_POSITION);
+    Bind(m_cmbFrameRate, IDC_FRAME_RATE);
+    Bind(m_cmbRecordingFormat, IDC_RECORDING_FORMAT);
+    Bind(m_chkMuteAudio, IDC_MUTE_AUDIO);
+    Bind(m_chkDisableVideo, IDC_DISABLE_VIDEO);
+    Bind(m_staticStereoMixHint, IDC_STEREO_MIX_HINT);
+    for (const wchar_t* mode : {L"Desktop", kOther}) m_cmbRecordingMode.AddString(mode);
+    for (const wchar_t* position : kPositions) m_cmbOverlayPosition.AddString(position);
+    for (const wchar_t* rate : kFrameRates) m_cmbFrameRate.AddString(rate);
+    for (const wchar_t* format : {L"wmv", L"mp4"}) m_cmbRecordingFormat.AddString(format);
+
+    // 1. Devices and the field brush.
+    m_audioDevices = ListAudioInputDevices();
+    m_brDark = CreateSolidBrush(ColorDarkField);
+
+    // 2. Recording mode.
+    if (ReadDevice(L"RecMode") == kOther) {
+        m_cmbRecordingMode.SetCurSel(m_cmbRecordingMode.FindExact(kOther));
+        const std::wstring primary = ReadDevice(L"PrimaryVidSrc");
+        FillPrimaryVideoSources(m_cmbPrimaryVideoSource);
+        SelectStored(m_cmbPrimaryVideoSource, primary);
+    } else {
+        m_cmbRecordingMode.SetCurSel(0);
+    }
+
+    // 3, 4. Stored devices and the two check boxes.
+    const std::wstring audioDevice = ReadDevice(L"AudioDevice");
+    const std::wstring videoDevice = ReadDevice(L"VideoDevice");
+    m_chkMuteAudio.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"MuteAudio", 1) == 1);
+    m_chkDisableVideo.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"DisableVideo", 1) == 1);
+
+    // 5. Overlay corner, by exact text.
+    const std::wstring position = ReadDevice(L"OverlayVideoPos");
+    m_cmbOverlayPosition.SetCurSel(-1);
+    for (int i = 0; i < 4; ++i)
+        if (position == kPositions[i]) m_cmbOverlayPosition.SetCurSel(i);
+
+    // 6. Default recording format, as the main window holds it.
+    m_result.defaultRecordingFormat = g_pMainDlg ? g_pMainDlg->m_editRecordingFile.m_strDefaultExt : L"mp4";
+    m_cmbRecordingFormat.SetCurSel(m_result.defaultRecordingFormat == L"wmv" ? 0 : 1);
+
+    // 7. Overlay rule, then the audio combo follows Mute.
+    OnDisableVideo();
+    m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked());
+
+    // 8. Audio combo: the internal sound device is remembered, not offered.
+    const AudioDeviceSplit audio = SplitAudioDevices(m_audioDevices);
+    for (const DeviceName& name : audio.offered) m_cmbAudioDevice.AddString(name);
+    m_result.recordingDevice = audio.recordingDevice;
+    SelectStored(m_cmbAudioDevice, audioDevice);
+
+    // 9. Overlay devices.
+    m_videoDevices = ListVideoInputDevices();
+    for (const DeviceName& name : m_videoDevices) m_cmbOverlayDevice.AddString(name);
+    SelectStored(m_cmbOverlayDevice, videoDevice);
+
+    // 10. Frame rate; a typed value stays as stored, so that Apply keeps it.
+    const std::wstring fps = ReadDevice(L"VideoFPS");
+    if (fps.empty())
+        SelectStored(m_cmbFrameRate, L"12");
+    else if (!SelectStored(m_cmbFrameRate, fps))
+        m_cmbFrameRate.SetText(fps);
+
+    // 11, 12. First use: muted, and the defaults written before the user does anything.
+    if (audioDevice.empty()) {
+        m_chkMuteAudio.SetCheck(true);
+        m_cmbAudioDevice.Enable(false);
+        WriteDevice(L"AudioDevice", m_cmbAudioDevice.Text());
+        WriteDevice(L"VideoDevice", videoDevice);
+        WriteDevice(L"MuteAudio", Flag(m_chkMuteAudio.IsChecked()));
+        WriteDevice(L"DisableVideo", Flag(m_chkDisableVideo.IsChecked()));
+        WriteDevice(L"OverlayVideoPos", m_cmbOverlayPosition.Text());
+        m_result.audioDevice = m_cmbAudioDevice.Text();
+    } else {
+        m_result.audioDevice = audioDevice;
+    }
+
+    // 13. Look.
+    if (IsDarkTheme(themeName)) {
+        SetBackgroundColor(ColorDarkBackground);
+        for (const CComboBox* combo : {&m_cmbRecordingMode, &m_cmbPrimaryVideoSource, &m_cmbAudioDevice, &m_cmbOverlayDevice,
+                                       &m_cmbOverlayPosition, &m_cmbFrameRate, &m_cmbRecordingFormat})
+            UseDarkComboFrame(combo->Handle());
+    }
+
+    // 14. An overlay image excludes the overlay video.
+    if (Settings().GetInt(m_szSettingsPath, L"Paths", L"EnableOverlayImage", 0) == 1) {
+        m_chkDisableVideo.Enable(false);
+        m_staticStereoMixHint.SetText(m_staticStereoMixHint.Text() + L"\r\n" + kOverlayOrImage);
+    } else {
+        m_chkDisableVideo.Enable(true);
+    }
+
+    // 15. Results as loaded.
+    m_result.disableVideo = m_chkDisableVideo.IsChecked();
+    m_result.muteAudio = m_chkMuteAudio.IsChecked();
+    m_result.overlayPositionIndex = m_cmbOverlayPosition.CurSel();
+    m_result.overlayVideoDevice = videoDevice;
+    return TRUE;
+}
+
+void CVandrelSettingsDlg::OnRecordingModeChanged() {
+    if (m_cmbRecordingMode.SelectedText() == kOther)
+        FillPrimaryVideoSources(m_cmbPrimaryVideoSource);
+    else
+        m_cmbPrimaryVideoSource.Enable(false);
+}
+
+void CVandrelSettingsDlg::OnMuteAudio() { m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked()); }
+
+void CVandrelSettingsDlg::OnMuteAudioLabel() {
+    m_chkMuteAudio.SetCheck(!m_chkMuteAudio.IsChecked());
+    OnMuteAudio();
+}
+
+void CVandrelSettingsDlg::OnDisableVideo() {
+    const bool disabled = m_chkDisableVideo.IsChecked();
+    m_cmbOverlayDevice.Enable(!disabled);
+    m_cmbOverlayPosition.Enable(!disabled);
+    if (!disabled && m_cmbOverlayPosition.CurSel() < 0) m_cmbOverlayPosition.SetCurSel(kBottomRight);
+}
+
+void CVandrelSettingsDlg::OnDisableVideoLabel() {
+    m_chkDisableVideo.SetCheck(!m_chkDisableVideo.IsChecked());  // also while the box is locked
+    OnDisableVideo();
+}
+
+void CVandrelSettingsDlg::OnSoundDevicesLink() { UI().ShellOpen(m_hWnd, L"mmsys.cpl"); }
+
+void CVandrelSettingsDlg::OnClose() { EndDialog(IDCANCEL); }
+
+std::wstring CVandrelSettingsDlg::CheckChoices() const {
+    const bool other = m_cmbRecordingMode.Text() == kOther;
+    const bool overlay = !m_chkDisableVideo.IsChecked();
+    const bool sound = !m_chkMuteAudio.IsChecked();
+    const std::wstring audio = m_cmbAudioDevice.Text();
+    const std::wstring video = m_cmbOverlayDevice.Text();
+    const std::wstring primary = m_cmbPrimaryVideoSource.Text();
+    if (other && overlay && primary == video) return kSameSource;
+    if (sound && audio.empty()) return kNoAudio;
+    if (overlay && video.empty()) return kNoOverlay;
+    if (!AcceptedFrameRate(m_cmbFrameRate.Text())) return kBadFrameRate;
+    // The encoder gets each name between double quotes: one inside would end it early.
+    const std::pair<bool, const std::wstring*> used[] = {{other, &primary}, {sound, &audio}, {overlay, &video}};
+    for (const auto& [inUse, name] : used)
+        if (inUse && !PassableDeviceName(*name)) return QuoteInName(*name);
+    return L"";
+}
+
+void CVandrelSettingsDlg::OnOK() {
+    if (const std::wstring refusal = CheckChoices(); !refusal.empty()) {
+        UI().MessageBox(m_hWnd, refusal, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // The whole section is written anew: keys that Apply does not own go.
+    Settings().WriteString(m_szSettingsPath, kSection, nullptr, nullptr);
+    WriteDevice(L"AudioDevice", m_cmbAudioDevice.Text());
+    WriteDevice(L"VideoDevice", m_cmbOverlayDevice.Text());
+    WriteDevice(L"MuteAudio", Flag(m_chkMuteAudio.IsChecked()));
+    WriteDevice(L"DisableVideo", Flag(m_chkDisableVideo.IsChecked()));
+    WriteDevice(L"Theme", themeName);
+    WriteDevice(L"RecMode", m_cmbRecordingMode.Text());
+    WriteDevice(L"PrimaryVidSrc", m_cmbPrimaryVideoSource.Text());
+    WriteDevice(L"OverlayVideoPos", m_cmbOverlayPosition.Text());
+    WriteDevice(L"VideoFPS", m_cmbFrameRate.Text());
+    WriteDevice(L"RecordingDevice", m_result.recordingDevice);
+    WriteDevice(L"DefaultRecordingFormat", m_cmbRecordingFormat.Text());
+
+    m_result.defaultRecordingFormat = m_cmbRecordingFormat.Text();
+    m_result.overlayVideoDevice = m_cmbOverlayDevice.Text();
+    m_result.audioDevice = m_cmbAudioDevice.Text();
+    m_result.overlayPositionIndex = m_cmbOverlayPosition.CurSel();
+    m_result.disableVideo = m_chkDisableVideo.IsChecked();
+    m_result.muteAudio = m_chkMuteAudio.IsChecked();
+    // The first-run help does not open by itself any more.
+    WriteDevice(L"DemoMode", std::to_wstring(1));
+    EndDialog(IDOK);
+}
+
+bool CVandrelSettingsDlg::OnCommand(int id, int code, HWND control) {
+    return Route<CVandrelSettingsDlg>(kRoutes, id, code) || CDialog::OnCommand(id, code, control);
+}
+
+bool CVandrelSettingsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.code == NM_CUSTOMDRAW && IsDarkTheme(themeName)) {
+            const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+            if (header.idFrom == IDC_MUTE_AUDIO || header.idFrom == IDC_DISABLE_VIDEO)
+                result = DrawDarkCheckBox(draw);
+            else if (header.idFrom == IDC_SETTINGS_CLOSE)
+                result = DrawDarkPushButton(draw);
+            else
+                return false;
+            return true;
+        }
+        result = TRUE;
+        return Route<CVandrelSettingsDlg>(kNotifyRoutes, static_cast<int>(header.idFrom), static_cast<int>(header.code));
+    }
+    case WM_DRAWITEM:
+        if (wParam != IDOK) return false;
+        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+        result = OnControlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return result != 0;
+    }
+    return false;
+}
+
+LRESULT CVandrelSettingsDlg::OnControlColor(UINT msg, HDC dc, HWND control) const {
+    const bool dark = IsDarkTheme(themeName);
+    LRESULT brush = 0;
+    if (dark && msg == WM_CTLCOLOREDIT) {
+        SetTextColor(dc, ColorWhite);
+        SetBkColor(dc, ColorDarkField);
+        brush = reinterpret_cast<LRESULT>(m_brDark);
+    } else if (dark && msg == WM_CTLCOLORLISTBOX) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorWhite);
+        SetBkColor(dc, ColorDarkField);
+        brush = reinterpret_cast<LRESULT>(m_brDark);
+    } else if (dark && msg == WM_CTLCOLORSTATIC) {
+        SetTextColor(dc, ColorWhite);
+        SetBkMode(dc, TRANSPARENT);
+        // A disabled combo asks as a static: it keeps its dark field (the combo greys its text).
+        if (IsComboBox(control)) {
+            SetBkColor(dc, ColorDarkField);
+            brush = reinterpret_cast<LRESULT>(m_brDark);
+        }
+    }
+    if (msg == WM_CTLCOLORSTATIC && GetDlgCtrlID(control) == IDC_STEREO_MIX_HINT) {
+        SetTextColor(dc, ColorAlertRed);
+        SetBkMode(dc, TRANSPARENT);
+        // A light dialog must answer with a brush, or the default colouring undoes the red.
+        brush = dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
+    }
+    return brush;  // 0: the dialog's own background
+}

@@ -1,0 +1,63 @@
+// The media settings dialog: recording mode and sources, audio or mute, overlay camera and its
+// corner, frame rate and the default recording format, kept in section "Device".
+#pragma once
+#include "devices/DeviceNames.h"
+#include "ui/framework/Dialog.h"
+#include <string>
+#include <vector>
+
+// What the dialog hands back to the main window once it has closed.
+struct MediaSettingsResult {
+    int overlayPositionIndex = 0;  // -1 when no corner is selected
+    int disableVideo = 0;
+    std::wstring overlayVideoDevice;
+    int muteAudio = 0;
+    std::wstring audioDevice;
+    std::wstring recordingDevice;  // the internal sound device found, "" when none
+    std::wstring defaultRecordingFormat;
+};
+
+// Run modally by the main window and the tray; once created hidden at start-up, never shown.
+class CVandrelSettingsDlg : public CDialog {
+public:
+    CVandrelSettingsDlg();
+    ~CVandrelSettingsDlg() override;
+
+    std::wstring themeName;  // set by the opener before showing; "Dark" selects the dark look
+    const MediaSettingsResult& Result() const { return m_result; }
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnOK() override;  // Apply, also the Enter key
+
+private:
+    void OnRecordingModeChanged();
+    void OnMuteAudio();
+    void OnMuteAudioLabel();
+    void OnDisableVideo();  // the overlay rule
+    void OnDisableVideoLabel();
+    void OnSoundDevicesLink();
+    void OnClose();
+
+    std::wstring ReadDevice(const wchar_t* key) const;
+    void WriteDevice(const wchar_t* key, const std::wstring& value) const;
+    void WriteFirstUseDefaults() const;
+    // The first failing check's message, "" when Apply may go ahead.
+    std::wstring CheckChoices() const;
+    LRESULT OnControlColor(UINT msg, HDC dc, HWND control) const;
+
+    static const CommandRoute<CVandrelSettingsDlg> kRoutes[];
+    static const CommandRoute<CVandrelSettingsDlg> kNotifyRoutes[];
+
+    std::wstring m_szSettingsPath;
+    std::vector<DeviceName> m_audioDevices;
+    std::vector<DeviceName> m_videoDevices;
+    MediaSettingsResult m_result;
+    HBRUSH m_brDark = nullptr;
+    CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
+        m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat;
+    CButton m_chkMuteAudio, m_chkDisableVideo;
+    CStatic m_staticStereoMixHint;
+};
