@@ -34,3 +34,10 @@ target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE
 add_dependencies(win32_tests vandrel_art fake_encoder vandrel)
 target_link_libraries(win32_tests PRIVATE vandrel_win32 GTest::gtest_main)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
+
+# Server management: the server list dialog and the credentials editor.
+target_sources(vandrel_win32 PRIVATE
+  ui/dialogs/CredentialsEditor.cpp
+  ui/dialogs/ServerListDialog.cpp
+  ui/theme/DarkControls.cpp)
+target_sources(win32_tests PRIVATE tests/win32/ServerDialogsTests.cpp)

@@ -5,6 +5,7 @@
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
+#include "ui/dialogs/ServerListDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/theme/Theme.h"
 #include <algorithm>
@@ -177,9 +178,15 @@ void CManageStreamingServerDlg::SelectStoredChannels() {
 }
 
 void CManageStreamingServerDlg::OnConfigureChannels() {
-    // The server list dialog arrives with its own step; until then the servers are reloaded.
-    LoadStep();
+    CCustomizeStreamingServerDlg servers;
+    servers.m_strSettingsPath = m_szSettingsPath;
+    servers.m_strTheme = m_strTheme;
+    for (int i = 0; i < 4; ++i) servers.m_channels[i] = m_channels[i];
+    UI().RunModal(servers, m_hWnd);  // whatever closed it, the file may have changed
+    ReloadServers();
 }
+
+void CManageStreamingServerDlg::ReloadServers() { LoadStep(); }
 
 void CManageStreamingServerDlg::OnMediaSettings() {}
 void CManageStreamingServerDlg::OnHelp() {}

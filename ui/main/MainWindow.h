@@ -36,6 +36,7 @@ public:
 
     // Main-window operations.
     void LoadStep();
+    void ReloadServers();  // after the server list dialog has closed
     void LoadLocalOptions();
     void SelectStoredChannels();
     void OnShowOrHide();
