@@ -108,6 +108,7 @@ TEST_F(ServerDialogs, ModifyOfAPersistentServerKeepsItPersistentAndCancelCommits
         user.OnNextModal([](HWND e) {
             EXPECT_FALSE(On(e, IDC_CREDENTIALS_NAME));
             EXPECT_FALSE(On(e, IDC_CREDENTIALS_URL));
+            EXPECT_EQ(GetFocus(), GetDlgItem(e, IDC_CREDENTIALS_KEY));  // not left in a locked field
             EXPECT_EQ(TextOf(GetDlgItem(e, IDC_CREDENTIALS_PORT)), L"1935");
             Type(e, IDC_CREDENTIALS_KEY, L"new key ");
             EXPECT_EQ(TextOf(GetDlgItem(e, IDC_CREDENTIALS_HINT)), L"The key cannot be empty.");

@@ -119,6 +119,8 @@ bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         if (wParam && m_nPersistent) {
             m_editName.Enable(false);
             m_editUrl.Enable(false);
+            // The focus must not stay in a field that was just locked.
+            SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editKey.Handle()), TRUE);
         }
         return false;
     case WM_DRAWITEM:
