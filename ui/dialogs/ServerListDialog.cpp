@@ -139,6 +139,7 @@ void CCustomizeStreamingServerDlg::RenameInChannels(const std::wstring& oldName,
                 combo->DeleteString(k);
                 const int added = combo->AddString(newName);
                 if (chosen) combo->SetCurSel(added);
+                break;  // one item per server, and the new one may match again
             }
     for (int i = 0; i < 4; ++i)
         if (EqualsIgnoringCase(ChannelName(i), oldName)) ChannelName(i) = newName;
