@@ -47,3 +47,8 @@ gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
 # The screenshot script's helper: clicks a control of the running main window.
 add_executable(post_command tools/PostCommand.cpp)
 target_link_options(post_command PRIVATE -municode)
+# Server management: the server list dialog and the credentials editor.
+target_sources(vandrel_win32 PRIVATE
+  ui/dialogs/CredentialsEditor.cpp
+  ui/dialogs/ServerListDialog.cpp)
+target_sources(win32_tests PRIVATE tests/win32/ServerDialogsTests.cpp)

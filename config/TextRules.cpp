@@ -16,6 +16,10 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
+bool ContainsIgnoringCase(std::wstring_view text, std::wstring_view part) {
+    return LowerAscii(text).find(LowerAscii(part)) != std::wstring::npos;
+}
+
 int LeadingInteger(std::wstring_view s) {
     size_t i = 0;
     while (i < s.size() && (s[i] == L' ' || s[i] == L'\t')) ++i;

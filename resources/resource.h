@@ -54,7 +54,6 @@
 // Help slideshow, About box and their artwork.
 #define IDD_ABOUTBOX               100
 #define IDD_HELP                   106
-#define IDI_SERVER_LIST            156
 #define IDB_HELP_STEREO_MIX        172
 #define IDB_HELP_CONFIGURE         173
 #define IDB_HELP_CREDENTIALS       174
@@ -65,3 +64,29 @@
 #define IDC_PRODUCT_TITLE          1023
 #define IDC_PREVIOUS               1134
 #define IDC_VERSION                1157
+// Server list dialog and credentials editor.
+#define IDD_SERVER_LIST            104
+#define IDD_EDIT_CREDENTIALS       105
+#define IDI_FILTER                 156
+#define IDC_SERVERS_ADD            1046
+#define IDC_SERVERS_OK             1047
+#define IDC_SERVERS_MODIFY         1048
+#define IDC_SERVERS_REMOVE         1049
+#define IDC_SERVERS_LIST           1070
+#define IDC_SERVERS_FILTER         1086
+#define IDC_SERVERS_TITLE          1098
+#define IDC_SERVERS_INTRO          1108
+#define IDC_SERVERS_FILTER_ICON    1113
+#define IDC_CREDENTIALS_APPLY      1063
+#define IDC_CREDENTIALS_CANCEL     1064
+#define IDC_CREDENTIALS_NAME       1065
+#define IDC_CREDENTIALS_URL        1066
+#define IDC_CREDENTIALS_PORT       1067
+#define IDC_CREDENTIALS_KEY        1068
+#define IDC_CREDENTIALS_NAME_LABEL 1076
+#define IDC_CREDENTIALS_URL_LABEL  1077
+#define IDC_CREDENTIALS_PORT_LABEL 1078
+#define IDC_CREDENTIALS_KEY_LABEL  1079
+#define IDC_CREDENTIALS_TITLE      1088
+#define IDC_CREDENTIALS_INTRO      1110
+#define IDC_CREDENTIALS_HINT       1118

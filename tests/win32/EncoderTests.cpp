@@ -1,6 +1,7 @@
 // Start and Stop with a stand-in encoder: the exact command line, the Stop timings, no leftovers.
 #include "MainWindowFixture.h"
 #include "engine/CommandLine.h"
+#include <commctrl.h>
 #include <algorithm>
 #include <cstdio>
 
@@ -258,7 +259,7 @@ TEST_F(EncoderFixture, ExitWhileStreamingStopsTheEncoderBeforeQuitting) {
 
 namespace {
 
-enum class Act { Choose, CloseAndShow, Start, Restart };
+enum class Act { Choose, CloseAndShow, Start, Restart, ServerListClose, ServerListRemoveThenOk };
 struct Action {
     Act act;
     int channel = 0;
@@ -294,6 +295,10 @@ TEST_F(EncoderFixture, SelectorsShowExactlyWhatAStartStreamsTo) {
         {"stored name that no server has", L"[Server]\r\nChannel1=Gone\r\nChannel2=Twitch\r\n", {}},
         {"one server stored twice", L"[Server]\r\nChannel1=Beta\r\nChannel3=BETA\r\n", {}},
         {"channel 4 after two hides", L"", {{Act::Choose, 3, L"Beta"}, {Act::CloseAndShow}, {Act::CloseAndShow}}},
+        {"the server list closed without changes", L"",
+         {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 1, L"Beta"}, {Act::ServerListClose}}},
+        {"a shown server removed in the server list", L"",
+         {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 1, L"Beta"}, {Act::ServerListRemoveThenOk, 0, L"Beta"}}},
         {"the empty item releases", L"",
          {{Act::Choose, 0, L"Twitch"}, {Act::Choose, 1, L"Beta"}, {Act::Choose, 0, L""}, {Act::CloseAndShow}}},
     };
@@ -319,6 +324,22 @@ TEST_F(EncoderFixture, SelectorsShowExactlyWhatAStartStreamsTo) {
             }
             if (a.act == Act::Start) startFromTray();
             if (a.act == Act::Restart) Rebuild();
+            if (a.act == Act::ServerListClose || a.act == Act::ServerListRemoveThenOk) {
+                user.OnNextModal([&](HWND d) {
+                    if (a.act == Act::ServerListClose) return;  // left open: cancelled, as Close does
+                    HWND list = GetDlgItem(d, IDC_SERVERS_LIST);
+                    LVFINDINFOW find{};
+                    find.flags = LVFI_STRING;
+                    find.psz = a.name.c_str();
+                    const LRESULT row = SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+                    LVITEMW state{};
+                    state.stateMask = state.state = LVIS_SELECTED;
+                    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+                    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_SERVERS_REMOVE, BN_CLICKED), 0);
+                    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_SERVERS_OK, BN_CLICKED), 0);
+                });
+                ClickLabel(IDC_LINK_CONFIGURE);
+            }
         }
         std::vector<std::wstring> shown, inUse, expected;
         int problem = -1;

@@ -1,6 +1,7 @@
 // Thin wrappers over a dialog's child controls: the operations the dialogs use, nothing more.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <string>
 
 class CWnd {
@@ -55,4 +56,49 @@ public:
                                        reinterpret_cast<LPARAM>(s.c_str()));
         return i == CB_ERR ? -1 : static_cast<int>(i);
     }
+};
+
+// A report-view list: rows of column texts.
+class CListCtrl : public CWnd {
+public:
+    int Count() const { return static_cast<int>(SendMessageW(m_hWnd, LVM_GETITEMCOUNT, 0, 0)); }
+    void AddColumn(int index, const wchar_t* title, int width) const {
+        LVCOLUMNW c{};
+        c.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        c.fmt = LVCFMT_LEFT;
+        c.cx = width;
+        c.pszText = const_cast<wchar_t*>(title);
+        c.iSubItem = index;
+        SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&c));
+    }
+    int InsertRow(int index, const std::wstring& text) const {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        return static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+    void SetCellText(int row, int column, const std::wstring& text) const {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(m_hWnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    std::wstring CellText(int row, int column) const {
+        std::wstring text(1024, L'\0');
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        text.resize(static_cast<size_t>(
+            SendMessageW(m_hWnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))));
+        return text;
+    }
+    void DeleteRow(int row) const { SendMessageW(m_hWnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
+    void DeleteAllRows() const { SendMessageW(m_hWnd, LVM_DELETEALLITEMS, 0, 0); }
+    // The next selected row after the given one (-1: from the start); -1 when there is none.
+    int NextSelected(int after) const {
+        return static_cast<int>(SendMessageW(m_hWnd, LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
+    }
+    void EnsureVisible(int row) const { SendMessageW(m_hWnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE); }
 };

@@ -1,7 +1,14 @@
 // Dialog creation, message dispatch and the exception boundary.
 #include "ui/framework/Dialog.h"
 #include "ui/framework/UserInterface.h"
+#include <algorithm>
 #include <exception>
+
+namespace {
+// The innermost modal dialog of this thread, whose loop the message filter serves.
+thread_local CDialog* t_modal = nullptr;
+thread_local HHOOK t_filter = nullptr;
+}  // namespace
 
 CDialog::~CDialog() {
     Destroy();
@@ -17,8 +24,18 @@ bool CDialog::Create(HWND parent) {
 
 INT_PTR CDialog::DoModal(HWND parent) {
     m_modal = true;
+    // The dialog loop offers every message to the thread's message filter before dispatching it.
+    CDialog* outer = t_modal;
+    const bool ownsFilter = !t_filter;
+    if (ownsFilter) t_filter = SetWindowsHookExW(WH_MSGFILTER, MessageFilterProc, nullptr, GetCurrentThreadId());
+    t_modal = this;
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
                                            parent, DialogProc, reinterpret_cast<LPARAM>(this));
+    t_modal = outer;
+    if (ownsFilter) {
+        UnhookWindowsHookEx(t_filter);
+        t_filter = nullptr;
+    }
     m_hWnd = nullptr;
     return result;
 }
@@ -98,6 +115,43 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         ReportException(hwnd, "unknown error");
     }
     return FALSE;
+}
+
+LRESULT CALLBACK CDialog::MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+    CDialog* self = t_modal;
+    const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && self && self->m_hWnd &&
+        (msg.hwnd == self->m_hWnd || IsChild(self->m_hWnd, msg.hwnd))) {
+        try {
+            if (self->PreTranslateMessage(msg)) return 1;
+        } catch (const std::exception& e) {
+            ReportException(self->m_hWnd, e.what());
+            return 1;
+        } catch (...) {
+            ReportException(self->m_hWnd, "unknown error");
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void FitLabelWidth(HWND label) {
+    wchar_t text[512] = {};
+    GetWindowTextW(label, text, 512);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT need = {};
+    DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    HWND dialog = GetParent(label);
+    RECT rc, client;
+    GetWindowRect(label, &rc);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    GetClientRect(dialog, &client);
+    const LONG width = std::min(need.right + 2, client.right - 2 * rc.left);
+    if (width > rc.right - rc.left)
+        SetWindowPos(label, nullptr, 0, 0, width, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void ReportException(HWND owner, const char* what) {

@@ -12,6 +12,14 @@ struct CommandRoute {
     void (T::*handler)();
 };
 
+// One row of a dialog's notification map (WM_NOTIFY): control id and code to a handler.
+template <class T>
+struct NotifyRoute {
+    int id;
+    UINT code;
+    void (T::*handler)();
+};
+
 class CDialog : public CWnd {
 public:
     explicit CDialog(int templateId) : m_templateId(templateId) {}
@@ -37,6 +45,9 @@ protected:
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // A modal dialog sees each message for itself or its controls before its loop dispatches
+    // it; true consumes the message.
+    virtual bool PreTranslateMessage(const MSG&) { return false; }
 
     // Dispatches a command through a routing table; true when a row matched.
     template <class T>
@@ -49,7 +60,18 @@ protected:
         return false;
     }
 
+    template <class T>
+    bool Route(std::span<const NotifyRoute<T>> routes, const NMHDR& hdr) {
+        for (const auto& r : routes)
+            if (r.id == static_cast<int>(hdr.idFrom) && r.code == hdr.code) {
+                (static_cast<T*>(this)->*r.handler)();
+                return true;
+            }
+        return false;
+    }
+
 private:
+    static LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -58,6 +80,9 @@ private:
     HBRUSH m_background = nullptr;
     COLORREF m_backgroundColor = 0;
 };
+
+// Widens a one-line label whose text its font would cut, as far as its dialog allows.
+void FitLabelWidth(HWND label);
 
 // Reports an exception that reached a window procedure, as a message box.
 void ReportException(HWND owner, const char* what);

@@ -6,6 +6,7 @@
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
 #include "ui/dialogs/MediaSettingsDialog.h"
+#include "ui/dialogs/ServerListDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/theme/Theme.h"
 #include <algorithm>
@@ -174,6 +175,14 @@ void CManageStreamingServerDlg::RefreshChannels() {
         SelectByName(*m_channels[i], ChannelName(i));
         OnChannelChanged(i);
     }
+    // An empty selector's check turns Start off: what is chosen decides.
+    if (g_bSessionRunning == 1) {
+        m_btnStop.Enable(true);
+    } else if (!g_strChannel1.empty() || !g_strChannel2.empty() || !g_strChannel3.empty() ||
+               !g_strChannel4.empty() || m_chkSaveLocally.IsChecked()) {
+        EnableStart(true);
+        m_btnStop.Enable(false);
+    }
     // One selector's check must not undo another's refusal.
     const int problem = ChannelProblem();
     if (problem >= 0) {
@@ -187,13 +196,6 @@ void CManageStreamingServerDlg::OnShowOrHide(bool shown) {
     RefreshChannels();
     // A server in a hidden selector would still be streamed to: it must be seen.
     if (shown && !m_bMoreChannels && (!g_strChannel3.empty() || !g_strChannel4.empty())) ToggleMoreChannels();
-    if (g_bSessionRunning == 1) {
-        m_btnStop.Enable(true);
-    } else if (!g_strChannel1.empty() || !g_strChannel2.empty() || !g_strChannel3.empty() ||
-               !g_strChannel4.empty() || m_chkSaveLocally.IsChecked()) {
-        EnableStart(true);
-        m_btnStop.Enable(false);
-    }
     m_bSeparateFile = m_chkSeparateFile.IsChecked();
     if (!m_strSessionNotice.empty() && ChannelProblem() < 0) SetStatus(m_strSessionNotice);
 }
@@ -214,7 +216,11 @@ void CManageStreamingServerDlg::SelectStoredChannels() {
 }
 
 void CManageStreamingServerDlg::OnConfigureChannels() {
-    // The server list dialog arrives with its own step; until then the servers are reloaded.
+    CCustomizeStreamingServerDlg servers;
+    servers.m_strSettingsPath = m_szSettingsPath;
+    servers.m_strTheme = m_strTheme;
+    for (int i = 0; i < 4; ++i) servers.m_channels[i] = m_channels[i];
+    UI().RunModal(servers, m_hWnd);  // whatever closed it, the file may have changed
     ReloadServers();
 }
 

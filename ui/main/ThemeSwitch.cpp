@@ -52,9 +52,6 @@ void CManageStreamingServerDlg::CarryOver(const CarriedChoices& c, CManageStream
     OnSaveLocally();
     m_chkSeparateFile.SetCheck(c.separateFile);
     m_bSeparateFile = c.separateFile;
-    RefreshChannels();  // one selector's check must not undo another's refusal
-    // An empty selector's handler turns Start off; any channel in use turns it on again.
-    for (const std::wstring& name : c.channels)
-        if (!name.empty()) EnableStart(true);
+    RefreshChannels();  // and Start as the choices decide
     m_helpSlideshows.TakeOver(old.m_helpSlideshows, m_hWnd);
 }

@@ -1,5 +1,5 @@
-// The dark look of controls that the platform would draw light: check boxes, push buttons and
-// the frame and arrow button of combo boxes.
+// The dark look of controls that the colour requests do not reach or the platform would draw
+// light: check boxes, push buttons, combo frames, list views and their headers.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -11,3 +11,12 @@ LRESULT DrawDarkPushButton(const NMCUSTOMDRAW& draw);
 // Paints the combo's frame and arrow button dark from now on; its field keeps the colours its
 // parent gives it.
 void UseDarkComboFrame(HWND combo);
+
+// Edits ask for their colours as statics while disabled or read-only.
+bool IsEditControl(HWND control);
+
+// Dark rows with white text, and a dark column header drawn by the list itself.
+void DarkenListView(HWND list);
+
+// The answer to a dark list's item drawing request (NM_CUSTOMDRAW, sent to its dialog).
+LRESULT DrawDarkListItem(NMLVCUSTOMDRAW& cd);

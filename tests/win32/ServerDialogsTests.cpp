@@ -1,0 +1,219 @@
+// The server list dialog and the credentials editor, opened from the main window and driven as a user would.
+#include "MainWindowFixture.h"
+#include "ui/dialogs/CredentialsEditor.h"
+#include "ui/theme/Theme.h"
+
+namespace {
+using Names = std::vector<std::wstring>;
+
+std::wstring TextOf(HWND w) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(w, buf, 512);
+    return buf;
+}
+void Type(HWND dlg, int id, const std::wstring& text) { SetDlgItemTextW(dlg, id, text.c_str()); }
+void Press(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+bool On(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)); }
+HWND List(HWND dlg) { return GetDlgItem(dlg, IDC_SERVERS_LIST); }
+
+std::wstring Cell(HWND dlg, int row, int column) {
+    wchar_t buf[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = 512;
+    SendMessageW(List(dlg), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buf;
+}
+Names Rows(HWND dlg) {
+    Names names;
+    for (int row = 0; row < ListView_GetItemCount(List(dlg)); ++row) names.push_back(Cell(dlg, row, 0));
+    return names;
+}
+// A click on a row through the list's own mouse messages; with Ctrl it adds to the selection.
+void ClickRow(HWND dlg, const std::wstring& name, bool ctrl = false) {
+    const Names rows = Rows(dlg);
+    const int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+    RECT rc{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(List(dlg), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rc));
+    const LPARAM at = MAKELPARAM(rc.left + 4, (rc.top + rc.bottom) / 2);
+    SendMessageW(List(dlg), WM_LBUTTONDOWN, MK_LBUTTON | (ctrl ? MK_CONTROL : 0), at);
+    SendMessageW(List(dlg), WM_LBUTTONUP, ctrl ? MK_CONTROL : 0, at);
+}
+// A key press that goes through the dialog's own loop, as typed.
+void Key(HWND dlg, HWND to, WPARAM key) {
+    SetFocus(to);
+    PostMessageW(to, WM_KEYDOWN, key, 1);
+    PostMessageW(to, WM_KEYUP, key, 0xC0000001);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        if (!IsDialogMessageW(dlg, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+}
+
+const std::wstring kServers =
+    L"[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDemoMode=1\r\n"
+    L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\nPort=1935\r\n"
+    L"[Studio A]\r\nRtmpurl=rtmp://a.example/live\r\nKey=abc\r\nPort=1935\r\nPersistent=1\r\n"
+    L"[YouTube]\r\nRtmpurl=rtmp://y.example/live2\r\nKey=y1\r\n"
+    L"[Beta]\r\nRtmpurl=rtmp://b.example/live\r\nKey=b1\r\n";
+}  // namespace
+
+class ServerDialogs : public MainWindowFixture {
+protected:
+    void OpenServers(std::function<void(HWND)> script) {
+        user.OnNextModal(std::move(script));
+        ClickLabel(IDC_LINK_CONFIGURE);
+    }
+    bool HasSection(const std::wstring& block) { return ReadWholeFile(SettingsIni()).find(block) != std::wstring::npos; }
+};
+
+TEST_F(ServerDialogs, AddPutsTheServerOnTopInTheFileAndInEverySelector) {
+    Build(kServers);
+    OpenServers([&](HWND d) {
+        EXPECT_EQ(Rows(d), (Names{L"Beta", L"YouTube", L"Studio A", L"Twitch"}));  // last loaded first
+        EXPECT_FALSE(On(d, IDC_SERVERS_OK));
+        user.OnNextModal([](HWND e) {
+            Type(e, IDC_CREDENTIALS_NAME, L"Zeta");
+            Type(e, IDC_CREDENTIALS_URL, L"rtmp://z.example/live");
+            Type(e, IDC_CREDENTIALS_KEY, L"z1");
+            Press(e, IDC_CREDENTIALS_APPLY);  // the port was never touched
+        });
+        Press(d, IDC_SERVERS_ADD);
+        EXPECT_EQ(Rows(d).front(), L"Zeta");
+        EXPECT_EQ(Cell(d, 0, 2), L"");
+        EXPECT_TRUE(On(d, IDC_SERVERS_OK));
+        for (int i = 0; i < 4; ++i) EXPECT_GE(dlg->Channel(i).FindExact(L"Zeta"), 0) << i;
+        Press(d, IDCANCEL);  // Close keeps what was added
+    });
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_SERVER_LIST, IDD_EDIT_CREDENTIALS}));
+    EXPECT_TRUE(HasSection(L"[Zeta]\r\nRtmpurl=rtmp://z.example/live\r\nPort=\r\nKey=z1\r\nPersistent=0\r\n"));
+    EXPECT_EQ(g_ServerList.ServerAt(g_ServerList.FindServerByName(L"Zeta")).Port, 0);
+}
+
+TEST_F(ServerDialogs, ModifyOfAPersistentServerKeepsItPersistentAndCancelCommitsNothing) {
+    Build(kServers);
+    OpenServers([&](HWND d) {
+        ClickRow(d, L"Studio A");
+        EXPECT_TRUE(On(d, IDC_SERVERS_MODIFY));
+        EXPECT_FALSE(On(d, IDC_SERVERS_REMOVE));
+        user.OnNextModal([](HWND e) {
+            Type(e, IDC_CREDENTIALS_KEY, L"changed");
+            Press(e, IDC_CREDENTIALS_CANCEL);
+        });
+        Press(d, IDC_SERVERS_MODIFY);
+        EXPECT_EQ(g_ServerList.ServerAt(g_ServerList.FindServerByName(L"Studio A")).Key, L"abc");
+        user.OnNextModal([](HWND e) {
+            EXPECT_FALSE(On(e, IDC_CREDENTIALS_NAME));
+            EXPECT_FALSE(On(e, IDC_CREDENTIALS_URL));
+            EXPECT_EQ(GetFocus(), GetDlgItem(e, IDC_CREDENTIALS_KEY));  // not left in a locked field
+            EXPECT_EQ(TextOf(GetDlgItem(e, IDC_CREDENTIALS_PORT)), L"1935");
+            Type(e, IDC_CREDENTIALS_KEY, L"new key ");
+            EXPECT_EQ(TextOf(GetDlgItem(e, IDC_CREDENTIALS_HINT)), L"The key cannot be empty.");
+            EXPECT_TRUE(On(e, IDC_CREDENTIALS_APPLY));  // the persistent rule
+            Type(e, IDC_CREDENTIALS_KEY, L"new-key");
+            Press(e, IDC_CREDENTIALS_APPLY);
+        });
+        Press(d, IDC_SERVERS_MODIFY);
+        EXPECT_EQ(Cell(d, 2, 3), L"new-key");
+        Press(d, IDC_SERVERS_OK);
+    });
+    EXPECT_TRUE(HasSection(L"[Studio A]\r\nRtmpurl=rtmp://a.example/live\r\nPort=1935\r\nKey=new-key\r\nPersistent=1\r\n"));
+    const CStreamingServices& s = g_ServerList.ServerAt(g_ServerList.FindServerByName(L"Studio A"));
+    EXPECT_EQ(s.Persistent, 1);
+    EXPECT_EQ(s.Key, L"new-key");
+}
+
+TEST_F(ServerDialogs, RemoveTakesEverySelectedOrdinaryServerAndKeepsThePersistentOne) {
+    Build(kServers);
+    OpenServers([&](HWND d) {
+        ClickRow(d, L"Beta");
+        ClickRow(d, L"YouTube", true);
+        ClickRow(d, L"Studio A", true);
+        EXPECT_TRUE(On(d, IDC_SERVERS_REMOVE));
+        Press(d, IDC_SERVERS_REMOVE);
+        EXPECT_EQ(Rows(d), (Names{L"Studio A", L"Twitch"}));
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(Items(i), (Names{L"", L"Studio A", L"Twitch"})) << i;
+        EXPECT_TRUE(On(d, IDC_SERVERS_OK));
+    });
+    EXPECT_FALSE(HasSection(L"[Beta]"));
+    EXPECT_FALSE(HasSection(L"[YouTube]"));
+    EXPECT_TRUE(HasSection(L"[Studio A]"));
+    EXPECT_EQ(g_ServerList.FindServerByName(L"Beta"), -1);
+    EXPECT_EQ(g_ServerList.size(), 2);
+}
+
+TEST_F(ServerDialogs, FilterAndTheKeysOfTheFilterBox) {
+    Build(kServers);
+    OpenServers([&](HWND d) {
+        HWND filter = GetDlgItem(d, IDC_SERVERS_FILTER);
+        Type(d, IDC_SERVERS_FILTER, L"TUB");
+        EXPECT_EQ(Rows(d), (Names{L"YouTube"}));
+        Type(d, IDC_SERVERS_FILTER, L"");
+        EXPECT_EQ(Rows(d).size(), 4u);
+
+        ClickRow(d, L"Twitch");
+        Type(d, IDC_SERVERS_FILTER, L"xt");  // the selection goes, the buttons stay
+        Type(d, IDC_SERVERS_FILTER, L"");
+        ClickRow(d, L"Twitch");
+        SendMessageW(filter, EM_SETSEL, 0, 0);
+        Key(d, filter, VK_DELETE);  // edits the filter, removes nothing
+        EXPECT_EQ(Rows(d).size(), 4u);
+        EXPECT_EQ(g_ServerList.size(), 4);
+
+        std::wstring edited;
+        user.OnNextModal([&](HWND e) { edited = TextOf(GetDlgItem(e, IDC_CREDENTIALS_NAME)); });
+        Key(d, filter, VK_RETURN);
+        EXPECT_EQ(edited, L"Twitch");
+        EXPECT_TRUE(IsWindowVisible(d));  // Enter never presses OK
+
+        Key(d, List(d), VK_DELETE);  // in the list Delete removes
+        EXPECT_EQ(Rows(d), (Names{L"Beta", L"YouTube", L"Studio A"}));
+    });
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_SERVER_LIST, IDD_EDIT_CREDENTIALS}));
+}
+
+TEST_F(ServerDialogs, ARenamedServerStaysInTheChannelThatShowsIt) {
+    Build(kServers);
+    Choose(0, L"Twitch");
+    OpenServers([&](HWND d) {
+        ClickRow(d, L"Twitch");
+        user.OnNextModal([](HWND e) {
+            Type(e, IDC_CREDENTIALS_NAME, L"Twitch EU");
+            Press(e, IDC_CREDENTIALS_APPLY);
+        });
+        Press(d, IDC_SERVERS_MODIFY);
+        EXPECT_EQ(dlg->Channel(0).SelectedText(), L"Twitch EU");
+        EXPECT_EQ(g_strChannel1, L"Twitch EU");
+        EXPECT_EQ(Items(1), (Names{L"", L"Beta", L"Studio A", L"YouTube"}));
+    });
+    EXPECT_TRUE(HasSection(L"[Twitch EU]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nPort=1935\r\nKey=live_1\r\nPersistent=0\r\n"));
+    EXPECT_FALSE(HasSection(L"[Twitch]"));
+}
+
+TEST_F(ServerDialogs, EditorColoursInBothLooks) {
+    for (const wchar_t* theme : {L"Light", L"Dark"}) {
+        CEditStreamingCredentials editor;
+        editor.m_strTheme = theme;
+        editor.m_nModifyMode = 1;
+        user.OnNextModal([&](HWND e) {
+            HDC dc = CreateCompatibleDC(nullptr);
+            SendMessageW(e, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(e, IDC_CREDENTIALS_HINT)));
+            EXPECT_EQ(GetTextColor(dc), ColorAlertRed);
+            for (int id : {IDC_CREDENTIALS_NAME, IDC_CREDENTIALS_KEY}) {  // a disabled one and an open one
+                const UINT msg = On(e, id) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+                auto brush = reinterpret_cast<HBRUSH>(SendMessageW(e, msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(e, id))));
+                LOGBRUSH lb{};
+                if (IsDarkTheme(theme)) {
+                    ASSERT_TRUE(GetObjectW(brush, sizeof lb, &lb));
+                    EXPECT_EQ(lb.lbColor, ColorDarkField) << id;
+                    EXPECT_EQ(GetTextColor(dc), ColorWhite) << id;
+                }
+            }
+            DeleteDC(dc);
+        });
+        UI().RunModal(editor, nullptr);
+    }
+}

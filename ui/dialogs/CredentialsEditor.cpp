@@ -1,0 +1,159 @@
+// The credentials editor: field checks on every change, Apply commits to the server list.
+#include "ui/dialogs/CredentialsEditor.h"
+#include "config/StreamingServices.h"
+#include "config/TextRules.h"
+#include "resources/resource.h"
+#include "ui/theme/DarkControls.h"
+#include "ui/theme/Theme.h"
+
+const CommandRoute<CEditStreamingCredentials> CEditStreamingCredentials::kRoutes[] = {
+    {IDC_CREDENTIALS_NAME, EN_CHANGE, &CEditStreamingCredentials::OnNameChanged},
+    {IDC_CREDENTIALS_URL, EN_CHANGE, &CEditStreamingCredentials::OnUrlChanged},
+    {IDC_CREDENTIALS_PORT, EN_CHANGE, &CEditStreamingCredentials::OnPortChanged},
+    {IDC_CREDENTIALS_KEY, EN_CHANGE, &CEditStreamingCredentials::OnKeyChanged},
+    {IDC_CREDENTIALS_APPLY, BN_CLICKED, &CEditStreamingCredentials::OnApply},
+    {IDC_CREDENTIALS_CANCEL, BN_CLICKED, &CEditStreamingCredentials::OnCancel},
+};
+
+CEditStreamingCredentials::CEditStreamingCredentials() : CDialog(IDD_EDIT_CREDENTIALS) {}
+
+CEditStreamingCredentials::~CEditStreamingCredentials() {
+    if (m_fontTitle) DeleteObject(m_fontTitle);
+    if (m_brDark) DeleteObject(m_brDark);
+}
+
+BOOL CEditStreamingCredentials::OnInitDialog() {
+    Bind(m_editName, IDC_CREDENTIALS_NAME);
+    Bind(m_editUrl, IDC_CREDENTIALS_URL);
+    Bind(m_editPort, IDC_CREDENTIALS_PORT);
+    Bind(m_editKey, IDC_CREDENTIALS_KEY);
+    Bind(m_staticHint, IDC_CREDENTIALS_HINT);
+    Bind(m_btnApply, IDC_CREDENTIALS_APPLY);
+    m_fontTitle = CreateArialFont(150);
+    SendDlgItemMessageW(m_hWnd, IDC_CREDENTIALS_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle), TRUE);
+    FitLabelWidth(Item(IDC_CREDENTIALS_TITLE));
+    m_brDark = CreateSolidBrush(ColorDarkField);
+    if (IsDarkTheme(m_strTheme)) SetBackgroundColor(ColorDarkBackground);
+
+    m_bFilling = true;
+    m_editName.SetText(m_strServerName);
+    m_editUrl.SetText(m_strRtmpUrl);
+    m_editPort.SetText(m_strPort);
+    m_editKey.SetText(m_strKey);
+    m_bFilling = false;
+    m_errors = {};
+    if (m_nModifyMode) m_editName.Enable(false);  // a server keeps its name
+    m_btnApply.Enable(false);
+    return TRUE;
+}
+
+void CEditStreamingCredentials::Show(const FieldCheck& check, bool& error) {
+    m_staticHint.SetText(check.hint);
+    error = check.error;
+    UpdateApply();
+}
+
+void CEditStreamingCredentials::OnNameChanged() {
+    if (m_bFilling) return;
+    const std::wstring name = m_editName.Text();
+    // In modify mode the server's own record does not count as taken.
+    const bool own = m_nModifyMode && EqualsIgnoringCase(name, m_strOldName);
+    Show(CheckServerName(name, !own && g_ServerList.FindServerByName(name) >= 0), m_errors.name);
+}
+
+void CEditStreamingCredentials::OnUrlChanged() {
+    if (!m_bFilling) Show(CheckRtmpUrl(m_editUrl.Text()), m_errors.url);
+}
+
+void CEditStreamingCredentials::OnPortChanged() {
+    if (!m_bFilling) Show(CheckPort(m_editPort.Text()), m_errors.port);
+}
+
+void CEditStreamingCredentials::OnKeyChanged() {
+    if (m_bFilling) return;
+    const FieldCheck check = CheckKey(m_editKey.Text());
+    m_errors.keyRefused = check.refused;
+    Show(check, m_errors.key);
+}
+
+void CEditStreamingCredentials::UpdateApply() {
+    m_btnApply.Enable(ApplyAllowed(m_nPersistent != 0, m_editName.Text(), m_editUrl.Text(), m_editKey.Text(), m_errors));
+}
+
+void CEditStreamingCredentials::OnApply() {
+    m_strServerName = m_editName.Text();
+    m_strRtmpUrl = m_editUrl.Text();
+    m_strPort = m_editPort.Text();
+    m_strKey = m_editKey.Text();
+    if (!m_nModifyMode) {
+        CStreamingServices server;
+        server.Name = m_strServerName;
+        server.RtmpUrl = m_strRtmpUrl;
+        server.Port = PortValue(m_strPort);
+        server.Key = m_strKey;
+        g_ServerList.AppendServer(server);
+    } else if (const int index = g_ServerList.FindServerByName(m_strOldName); index >= 0) {
+        CStreamingServices& server = g_ServerList.ServerAt(index);  // Persistent and InUse stay
+        server.Name = m_strServerName;
+        server.RtmpUrl = m_strRtmpUrl;
+        server.Port = PortValue(m_strPort);
+        server.Key = m_strKey;
+    } else {
+        return;  // no record to change: only Cancel can close
+    }
+    EndDialog(IDOK);
+}
+
+void CEditStreamingCredentials::OnOK() {
+    if (m_btnApply.IsEnabled()) OnApply();
+}
+
+bool CEditStreamingCredentials::OnCommand(int id, int code, HWND control) {
+    return Route<CEditStreamingCredentials>(kRoutes, id, code) || CDialog::OnCommand(id, code, control);
+}
+
+bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_SHOWWINDOW:
+        // A persistent server keeps its name and URL; only key and port stay open.
+        if (wParam && m_nPersistent) {
+            m_editName.Enable(false);
+            m_editUrl.Enable(false);
+            // The focus must not stay in a field that was just locked.
+            SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editKey.Handle()), TRUE);
+        }
+        return false;
+    case WM_DRAWITEM:
+        if (wParam != IDC_CREDENTIALS_CANCEL) return false;
+        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT:
+        result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                msg == WM_CTLCOLOREDIT ? CTLCOLOR_EDIT : CTLCOLOR_STATIC);
+        return result != 0;
+    }
+    return false;
+}
+
+LRESULT CEditStreamingCredentials::OnControlColor(HDC dc, HWND control, UINT kind) {
+    const bool dark = IsDarkTheme(m_strTheme);
+    // A disabled edit asks as a static; it stays a dark field all the same.
+    if (dark && (kind == CTLCOLOR_EDIT || IsEditControl(control))) {
+        SetTextColor(dc, ColorWhite);  // a disabled edit greys it itself
+        SetBkColor(dc, ColorDarkField);
+        return reinterpret_cast<LRESULT>(m_brDark);
+    }
+    if (kind != CTLCOLOR_STATIC) return 0;
+    if (dark) {
+        SetTextColor(dc, ColorWhite);
+        SetBkMode(dc, TRANSPARENT);
+    }
+    if (GetDlgCtrlID(control) == IDC_CREDENTIALS_HINT) {
+        SetTextColor(dc, ColorAlertRed);
+        SetBkMode(dc, TRANSPARENT);
+        // A light dialog must answer with a brush, or the default colouring undoes the red.
+        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
+    }
+    return 0;  // the dialog's own background
+}
