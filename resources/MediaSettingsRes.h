@@ -26,3 +26,7 @@
 #define IDC_SOUND_DEVICES_LINK     1156
 #define IDC_RECORDING_MODE         1160
 #define IDC_PRIMARY_VIDEO_SOURCE   1161
+
+// Beyond the design: channels that recover after a drop.
+#define IDC_RECONNECT_CHANNELS       1162
+#define IDC_RECONNECT_CHANNELS_LABEL 1163

@@ -182,7 +182,18 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
               L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n[Device]\r\nAudioDevice=Microphone (USB Audio)\r\n"
               L"VideoDevice=USB Camera\r\nMuteAudio=1\r\nDisableVideo=0\r\nTheme=Light\r\nRecMode=Desktop\r\nPrimaryVidSrc=\r\n"
               L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
-              L"DefaultRecordingFormat=mp4\r\nDemoMode=1\r\n");
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nDemoMode=1\r\n");
+    // The reconnect option: its label toggles it, Apply stores it, the next opening shows it.
+    user.OnNextModal([](HWND d) {
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED), 0);
+        Press(d, IDOK);
+    });
+    theApp.OnTraySettings();
+    EXPECT_NE(ReadWholeFile(SettingsIni()).find(L"\r\nReconnectChannels=1\r\nDemoMode=1\r\n"), std::wstring::npos);
+    bool checked = false;
+    user.OnNextModal([&](HWND d) { checked = SendDlgItemMessageW(d, IDC_RECONNECT_CHANNELS, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+    theApp.OnTraySettings();
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {

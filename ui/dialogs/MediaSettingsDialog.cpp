@@ -57,6 +57,7 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_DISABLE_VIDEO, BN_CLICKED, &CVandrelSettingsDlg::OnDisableVideo},
     {IDC_DISABLE_VIDEO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnDisableVideoLabel},
     {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
+    {IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnReconnectChannelsLabel},
 };
 
 const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
@@ -93,6 +94,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_cmbRecordingFormat, IDC_RECORDING_FORMAT);
     Bind(m_chkMuteAudio, IDC_MUTE_AUDIO);
     Bind(m_chkDisableVideo, IDC_DISABLE_VIDEO);
+    Bind(m_chkReconnectChannels, IDC_RECONNECT_CHANNELS);
     Bind(m_staticStereoMixHint, IDC_STEREO_MIX_HINT);
     for (const wchar_t* mode : {L"Desktop", kOther}) m_cmbRecordingMode.AddString(mode);
     for (const wchar_t* position : kPositions) m_cmbOverlayPosition.AddString(position);
@@ -150,6 +152,8 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
         SelectStored(m_cmbFrameRate, L"12");
     else if (!SelectStored(m_cmbFrameRate, fps))
         m_cmbFrameRate.SetText(fps);
+
+    m_chkReconnectChannels.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"ReconnectChannels", 0) == 1);
 
     // 11, 12. First use: muted, and the defaults written before the user does anything.
     if (audioDevice.empty()) {
@@ -215,6 +219,10 @@ void CVandrelSettingsDlg::OnDisableVideoLabel() {
     OnDisableVideo();
 }
 
+void CVandrelSettingsDlg::OnReconnectChannelsLabel() {
+    m_chkReconnectChannels.SetCheck(!m_chkReconnectChannels.IsChecked());
+}
+
 void CVandrelSettingsDlg::OnSoundDevicesLink() { UI().ShellOpen(m_hWnd, L"mmsys.cpl"); }
 
 void CVandrelSettingsDlg::OnClose() { EndDialog(IDCANCEL); }
@@ -255,6 +263,7 @@ void CVandrelSettingsDlg::OnOK() {
     WriteDevice(L"VideoFPS", m_cmbFrameRate.Text());
     WriteDevice(L"RecordingDevice", m_result.recordingDevice);
     WriteDevice(L"DefaultRecordingFormat", m_cmbRecordingFormat.Text());
+    WriteDevice(L"ReconnectChannels", Flag(m_chkReconnectChannels.IsChecked()));
 
     m_result.defaultRecordingFormat = m_cmbRecordingFormat.Text();
     m_result.overlayVideoDevice = m_cmbOverlayDevice.Text();
@@ -277,7 +286,7 @@ bool CVandrelSettingsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
         if (header.code == NM_CUSTOMDRAW && IsDarkTheme(themeName)) {
             const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
-            if (header.idFrom == IDC_MUTE_AUDIO || header.idFrom == IDC_DISABLE_VIDEO)
+            if (header.idFrom == IDC_MUTE_AUDIO || header.idFrom == IDC_DISABLE_VIDEO || header.idFrom == IDC_RECONNECT_CHANNELS)
                 result = DrawDarkCheckBox(draw);
             else if (header.idFrom == IDC_SETTINGS_CLOSE)
                 result = DrawDarkPushButton(draw);

@@ -38,6 +38,7 @@ private:
     void OnMuteAudioLabel();
     void OnDisableVideo();  // the overlay rule
     void OnDisableVideoLabel();
+    void OnReconnectChannelsLabel();
     void OnSoundDevicesLink();
     void OnClose();
 
@@ -58,6 +59,6 @@ private:
     HBRUSH m_brDark = nullptr;
     CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
         m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat;
-    CButton m_chkMuteAudio, m_chkDisableVideo;
+    CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;
     CStatic m_staticStereoMixHint;
 };
