@@ -12,11 +12,15 @@ out="$root/docs/screenshots"
 mkdir -p "$out"
 
 # One window a line: file name, what opens it (a control or tray command id of the main window,
-# "-" for the main window itself) and the caption of the window to take.
+# "-" for the main window itself), a control id then clicked in the window that opened
+# ("id@Caption_with_underscores", or "-") and the caption of the window to take.
 cat > "$build/screenshots.table" <<'TABLE'
-main    -      Quillane Vandrel
-help    1138   Help  ?
-about   32780  About Vandrel
+main     -      -                                 Quillane Vandrel
+servers  1100   -                                 Customize Streaming Servers
+editor   1100   1046@Customize_Streaming_Servers  Edit Streaming Credentials
+media    1102   -                                 Vandrel Settings
+help     1138   -                                 Help  ?
+about    32780  -                                 About Vandrel
 TABLE
 
 xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
@@ -27,7 +31,7 @@ xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
   appdata="$build/screenshots-appdata"
   settings="$appdata/Quillane/Vandrel"
   for look in Light Dark; do
-    while read -r name command caption; do
+    while read -r name command then caption; do
       rm -rf "$appdata"; mkdir -p "$settings"
       printf "%s\r\n" "[Device]" "AudioDevice=Microphone (USB Audio)" "VideoDevice=USB Camera" "DemoMode=1" \
         "Theme=$look" "[Twitch]" "Rtmpurl=rtmp://live.twitch.tv/app" "Key=live_0123456789" "Port=1935" \
@@ -41,6 +45,10 @@ xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
       timeout 60 xdotool search --sync --onlyvisible --name "^Quillane Vandrel\$" >/dev/null
       sleep 2
       if [ "$command" != "-" ]; then "$WINE" "$build/win64/post_command.exe" "$command"; fi
+      if [ "$then" != "-" ]; then
+        sleep 2
+        "$WINE" "$build/win64/post_command.exe" "${then%@*}" 0 "$(printf "%s" "${then#*@}" | tr _ " ")"
+      fi
       pattern=$(printf "%s" "$caption" | sed "s/[?]/[?]/g")
       id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$pattern\$" | tail -1)
       sleep 2

@@ -8,6 +8,7 @@
 #include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/dialogs/ServerListDialog.h"
 #include "ui/framework/UserInterface.h"
+#include "ui/theme/DarkControls.h"
 #include "ui/theme/Theme.h"
 #include <algorithm>
 
@@ -137,7 +138,10 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     m_strRecordingPath = Settings().GetString(m_szSettingsPath, L"Paths", L"Video Local Folder", L"");
     m_editRecordingFile.SetText(m_strRecordingPath);
     m_strTheme = ReadDevice(L"Theme");
-    if (IsDarkTheme(m_strTheme)) SetBackgroundColor(ColorDarkBackground);
+    if (IsDarkTheme(m_strTheme)) {
+        SetBackgroundColor(ColorDarkBackground);
+        for (CComboBox* combo : m_channels) UseDarkComboFrame(combo->Handle());
+    }
     m_editRecordingFile.m_strDefaultExt = ReadDevice(L"DefaultRecordingFormat", m_editRecordingFile.m_strDefaultExt.c_str());
     g_strRecordingDevice = ReadDevice(L"RecordingDevice");
     m_bMoreChannels = false;
@@ -265,6 +269,14 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();
         return true;
+    case WM_NOTIFY: {  // the check boxes in the dark look
+        const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+        if (draw.hdr.code != NM_CUSTOMDRAW || !IsDarkTheme(m_strTheme) ||
+            (draw.hdr.idFrom != IDC_SAVE_LOCALLY && draw.hdr.idFrom != IDC_SEPARATE_FILE))
+            return false;
+        result = DrawDarkCheckBox(draw);
+        return true;
+    }
     case WM_DRAWITEM:
         if (wParam == IDC_CLOSE) {
             DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
