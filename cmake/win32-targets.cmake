@@ -34,3 +34,6 @@ target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE
 add_dependencies(win32_tests vandrel_art fake_encoder vandrel)
 target_link_libraries(win32_tests PRIVATE vandrel_win32 GTest::gtest_main)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
+
+# The installer test, the real-encoder test and the benchmark programs.
+include(${CMAKE_SOURCE_DIR}/cmake/ship-targets.cmake)
