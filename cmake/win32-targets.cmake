@@ -7,6 +7,7 @@ add_library(vandrel_win32 STATIC
   ui/theme/Theme.cpp
   ui/main/MainWindow.cpp
   ui/main/SessionControls.cpp
+  ui/main/SidebarPicture.cpp
   app/VandrelApp.cpp
   app/InstanceChecker.cpp
   app/SystemTray.cpp)
