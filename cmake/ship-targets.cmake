@@ -15,3 +15,14 @@ add_test(NAME real_encoder_session
   COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/real-encoder.sh ${CMAKE_BINARY_DIR}/session_line_tests.exe ${CMAKE_BINARY_DIR}/real-encoder
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 set_tests_properties(real_encoder_session PROPERTIES TIMEOUT 240 RUN_SERIAL ON)
+
+# scripts/bench.sh: the probe and its baseline program.
+add_executable(bench_probe bench/BenchProbe.cpp)
+target_link_libraries(bench_probe PRIVATE vandrel_win32 psapi)
+target_link_options(bench_probe PRIVATE -municode)
+add_executable(bare_dialog WIN32 bench/BareDialog.cpp bench/BareDialog.rc)
+target_link_options(bare_dialog PRIVATE -municode)
+
+# Sections on page boundaries in the file let Wine map the image instead of reading it whole,
+# so the large side-panel bitmap costs memory only for the rows the window shows.
+target_link_options(vandrel PRIVATE -Wl,--file-alignment,0x1000)

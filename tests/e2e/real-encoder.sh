@@ -13,30 +13,7 @@ portA=${VANDREL_E2E_PORT_A:-19351}; portB=${VANDREL_E2E_PORT_B:-19352}
 fails=0
 ok() { echo "ok: $1"; }
 fail() { echo "FAIL: $1"; fails=$((fails + 1)); }
-nginx_pid=""
-
-# nginx in the foreground, one server block per port, recording every publish into $1.
-start_rtmp() {
-  dir="$1"; shift
-  mkdir -p "$dir/rec"
-  { echo "load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;"
-    echo "daemon off; master_process off; worker_processes 1; pid $dir/nginx.pid; error_log $dir/error.log info;"
-    echo "events { worker_connections 128; }"
-    echo "rtmp {"
-    for port in "$@"; do
-      echo "  server { listen 127.0.0.1:$port; application live { live on; record all; record_path $dir/rec; } }"
-    done
-    echo "}"; } > "$dir/nginx.conf"
-  timeout 120 nginx -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf" </dev/null >/dev/null 2>&1 &
-  nginx_pid=$!
-  i=0
-  for port in "$@"; do
-    until ss -ltn | grep -q "127.0.0.1:$port "; do
-      i=$((i + 1)); [ $i -gt 100 ] && { fail "nginx listens on $port"; return 1; }; sleep 0.1
-    done
-  done
-}
-stop_rtmp() { [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null; wait "$nginx_pid" 2>/dev/null; nginx_pid=""; }
+. "$root/tests/e2e/rtmp.sh"
 trap 'stop_rtmp; [ -n "${enc:-}" ] && kill -9 "$enc" 2>/dev/null' EXIT
 
 # 1. The line, from the application with the stand-in encoder.
@@ -47,25 +24,9 @@ VANDREL_E2E_URL_A="rtmp://127.0.0.1:$portA/live" VANDREL_E2E_URL_B="rtmp://127.0
 [ -s "$work/line.txt" ] || { cat "$work/line-test.log"; fail "the application launched its line"; exit 1; }
 echo "launched: $(cat "$work/line.txt")"
 
-# 2. Generated sources for the DirectShow inputs: the screen (at the line's frame rate), the
-# overlay camera, the sound device. "-framerate" belongs to the DirectShow input and goes with it.
-rate=$(sed -n 's/^ffmpeg -framerate \([0-9]*\) .*/\1/p' "$work/line.txt")
-sed -e 's/^ffmpeg -framerate [0-9]* /ffmpeg /' \
-    -e "s/-f dshow -i video=\"[^\"]*\":audio=\"[^\"]*\"/-f lavfi -i testsrc2=size=1280x800:rate=$rate[out0];sine=frequency=440:sample_rate=44100[out1]/" \
-    -e "s/-f dshow -i video=\"[^\"]*\"/-f lavfi -i testsrc2=size=1280x800:rate=$rate/" \
-    -e 's/-f dshow -i video="[^"]*"/-f lavfi -i testsrc=size=640x480:rate=30/' \
-    -e 's/-f dshow -i audio="[^"]*"/-f lavfi -i sine=frequency=880:sample_rate=44100/' \
-    -e 's|Z:/|/|g' "$work/line.txt" > "$work/native.txt"
-grep -q dshow "$work/native.txt" && fail "every DirectShow input replaced"
-
-# Splits the Windows command line as the encoder's runtime does (the application's values never
-# hold a quote), one argument a line; the first is the program.
-awk '{ arg = ""; q = 0; have = 0
-       for (i = 1; i <= length($0); i++) { c = substr($0, i, 1)
-         if (c == "\"") { q = !q; have = 1 }
-         else if (c == " " && !q) { if (have) print arg; arg = ""; have = 0 }
-         else { arg = arg c; have = 1 } }
-       if (have) print arg }' "$work/native.txt" | tail -n +2 > "$work/args.txt"
+# 2. Generated sources for the DirectShow inputs, then the arguments as the encoder gets them.
+sh "$root/tests/e2e/native-args.sh" "$work/line.txt" > "$work/args.txt"
+grep -q dshow "$work/args.txt" && fail "every DirectShow input replaced"
 
 # Runs the line for $1 seconds, then ends it by Ctrl+C as the application does, or by "kill".
 run() {
