@@ -67,7 +67,8 @@ cpu_of() {
   tee_target="$1"; set --
   while IFS= read -r a; do case "$a" in "[f=flv"*) a="$tee_target" ;; esac; set -- "$@" "$a"; done < "$work/args.txt"
   ffmpeg "$@" </dev/null >/dev/null 2>&1 & p=$!
-  sleep 10; t=$(awk '{ print $14 + $15 }' "/proc/$p/stat"); kill -INT $p; wait $p || true
+  sleep 10; t=$(awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null) || fail "the encoder ended early"
+  kill -INT $p; wait $p || true
   echo "$t"
 }
 flv="[f=flv:onfail=ignore]"; url=rtmp://127.0.0.1:19361/live
