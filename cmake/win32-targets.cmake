@@ -7,6 +7,7 @@ add_library(vandrel_win32 STATIC
   ui/theme/Theme.cpp
   ui/main/MainWindow.cpp
   ui/main/SessionControls.cpp
+  ui/main/SidebarPicture.cpp
   app/VandrelApp.cpp
   app/InstanceChecker.cpp
   app/SystemTray.cpp
@@ -52,3 +53,5 @@ target_sources(vandrel_win32 PRIVATE
   ui/dialogs/CredentialsEditor.cpp
   ui/dialogs/ServerListDialog.cpp)
 target_sources(win32_tests PRIVATE tests/win32/ServerDialogsTests.cpp)
+# The installer test, the real-encoder test and the benchmark programs.
+include(${CMAKE_SOURCE_DIR}/cmake/ship-targets.cmake)

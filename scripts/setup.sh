@@ -14,6 +14,19 @@ if [ -n "$need" ]; then
     [ "$i" = 3 ] && exit 1; sleep 5; apt-get update -q || true
   done
 fi
+# Packaging and the real-encoder test: NSIS, zip, the encoder and an RTMP server.
+need=""
+for p in nsis zip unzip ffmpeg nginx libnginx-mod-rtmp; do
+  dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || need="$need $p"
+done
+if [ -n "$need" ]; then
+  for i in 1 2 3; do
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $need && break
+    [ "$i" = 3 ] && exit 1; sleep 5; apt-get update -q || true
+  done
+  # The packaged nginx service is not wanted: the tests start their own on 127.0.0.1.
+  if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
+fi
 # A Wine prefix without the Mono/Gecko installer prompts. Wine runs 64-bit: see docs/testing.md.
 . "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -15,6 +15,8 @@ cmake --build "$build/win32" -j "$jobs" --target vandrel
 cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build/win64" -j "$jobs"
 sh "$root/scripts/check-exe.sh" "$build/win32/vandrel.exe"
+# The shipped installer and zip, from the i686 exe (their x86-64 twin is installed under Wine below).
+sh "$root/packaging/make-package.sh" "$build/win32/vandrel.exe" "$build/win32/resources/app.ico" "$build/package" x86
 
 echo "== native tests"
 status=0

@@ -10,6 +10,7 @@
 #include "ui/framework/UserInterface.h"
 #include "ui/theme/DarkControls.h"
 #include "ui/theme/Theme.h"
+#include "ui/main/SidebarPicture.h"
 #include <algorithm>
 
 CManageStreamingServerDlg* g_pMainDlg = nullptr;
@@ -60,6 +61,7 @@ CManageStreamingServerDlg::~CManageStreamingServerDlg() {
         if (f) DeleteObject(f);
     if (m_brDark) DeleteObject(m_brDark);
     if (m_brBlue) DeleteObject(m_brBlue);
+    if (m_bmpSidebar) DeleteObject(m_bmpSidebar);
     if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
 
@@ -104,6 +106,7 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     Bind(m_staticSeparateFile, IDC_SEPARATE_FILE_LABEL);
     Bind(m_chkSeparateFile, IDC_SEPARATE_FILE);
     m_editRecordingFile.AddBrowseButton(m_hWnd);
+    m_bmpSidebar = SetCentredPicture(Item(IDC_SIDEBAR), GetModuleHandleW(nullptr), IDB_SIDEBAR);
 
     // Fonts of the left column.
     m_fonts[0] = CreateArialFont(150);

@@ -84,6 +84,7 @@ public:
     CButton m_chkSeparateFile;
     bool m_bSeparateFile = false;
     int m_nScreenWidth = 0, m_nScreenHeight = 0;
+    HBITMAP m_bmpSidebar = nullptr;  // the shown part of the side-panel bitmap
 
 protected:
     BOOL OnInitDialog() override;  // InitializeWindow

@@ -1,0 +1,78 @@
+#!/bin/sh
+# Prints five ratios, each against a baseline measured in the same run: start-up and memory
+# against a bare dialog program, the application's CPU over a session, Stop against the encoder
+# session alone, and the real encoder's fan-out to four keys against one. Figures, not tests.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build}"
+sh "$root/scripts/setup.sh"
+. "$root/scripts/wine-env.sh"
+cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/win64" -j "$(nproc)" --target vandrel fake_encoder bench_probe bare_dialog session_line_tests >/dev/null
+bin="$build/win64"; work="$build/bench"
+rm -rf "$work"; mkdir -p "$work/app/Quillane/Vandrel" "$work/run"
+winpath() { echo "Z:$1" | tr / '\\'; }
+cp "$bin/fake_encoder.exe" "$work/run/ffmpeg.exe"
+# A session that records locally, so Start is ready without any channel.
+printf '[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\nDemoMode=1\r\n[Paths]\r\nVideo Local Folder=%s\r\n' \
+  "$(winpath "$work/run/rec.mp4")" > "$work/app/Quillane/Vandrel/settings.ini"
+printf '[Local]\r\nSaveInLocalPath=1\r\n' > "$work/app/Quillane/Vandrel/LocalSettings.ini"
+runs=${BENCH_RUNS:-9}; session=${BENCH_SESSION_SECONDS:-30}
+
+echo "machine: $(nproc) cores, $(uname -m), $("$WINE" --version), x86-64 build"
+BENCH_APPDATA=$(winpath "$work/app") xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
+  jwm >/dev/null 2>&1 & J=$!; sleep 1
+  cd "$0/run"; probe() { sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" "$@"; }
+  for i in $(seq 0 "$3"); do  # run 0 warms Wine up and is not counted
+    a=$(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" startup "$(echo "Z:$2/vandrel.exe" | tr / "\\\\")" "Quillane Vandrel")
+    b=$(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" startup "$(echo "Z:$2/bare_dialog.exe" | tr / "\\\\")" "Bare Dialog")
+    [ "$i" -gt 0 ] && echo "app $a" && echo "bare $b"
+  done > "$0/startup.txt"
+  app="$(echo "Z:$2/vandrel.exe" | tr / "\\\\")"
+  echo "session $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$app" "$4")" > "$0/session.txt"
+  echo "engine $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" engine-stop)" >> "$0/session.txt"
+  export VANDREL_FAKE_MODE=ignore
+  echo "session_ignore $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$app" 3)" >> "$0/session.txt"
+  echo "engine_ignore $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" engine-stop)" >> "$0/session.txt"
+  kill $J; '"$WINESERVER"' -k 2>/dev/null' "$work" "$root" "$bin" "$runs" "$session" 2>/dev/null
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+field() { grep "^$1 " "$3" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# Other work on a shared machine only ever adds time: the fastest start of each is the measure.
+least() { sort -n | head -1; }
+su=$(field app startup_ms "$work/startup.txt" | least); sb=$(field bare startup_ms "$work/startup.txt" | least)
+du=$(field app startup_ms "$work/startup.txt" | median); db=$(field bare startup_ms "$work/startup.txt" | median)
+mu=$(field app ws_kb "$work/startup.txt" | median); mb=$(field bare ws_kb "$work/startup.txt" | median)
+echo "start-up: $(ratio "$su" "$sb")x  (fastest of $runs: ${su} ms against ${sb} ms for the bare dialog; medians ${du} / ${db} ms; goal <= 1.5x)"
+echo "memory:   $(ratio "$mu" "$mb")x  (working set $((mu / 1024)) MB against $((mb / 1024)) MB; goal <= 2x)"
+cpu=$(field session cpu_ms "$work/session.txt"); wall=$(field session session_ms "$work/session.txt")
+echo "CPU:      $(awk -v a="$cpu" -v b="$wall" 'BEGIN { printf "%.3f", 100 * a / b }')% of the session  (${cpu} ms over ${wall} ms with the stand-in encoder; goal < 0.5%)"
+s1=$(field session stop_ms "$work/session.txt"); e1=$(field engine stop_ms "$work/session.txt")
+s2=$(field session_ignore stop_ms "$work/session.txt"); e2=$(field engine_ignore stop_ms "$work/session.txt")
+echo "Stop:     $(ratio "$s1" "$e1")x / $(ratio "$s2" "$e2")x  (Stop to encoder gone: ${s1} ms / ${s2} ms against the encoder session alone: ${e1} ms / ${e2} ms; encoder ending on Ctrl+C / ignoring it)"
+
+# Fan-out: the real encoder on the application's line, four keys and the file against one key.
+VANDREL_E2E_LINE=$(winpath "$work/line.txt") VANDREL_E2E_FILE=$(winpath "$work/fan.mp4") \
+VANDREL_E2E_URL_A=rtmp://127.0.0.1:19361/live VANDREL_E2E_URL_B=rtmp://127.0.0.1:19361/live \
+  xvfb-run -a -s '-screen 0 1280x800x24' sh "$root/cmake/wine-emu.sh" "$bin/session_line_tests.exe" >/dev/null 2>&1 </dev/null || true
+"$WINESERVER" -k 2>/dev/null || true
+sh "$root/tests/e2e/native-args.sh" "$work/line.txt" > "$work/args.txt"
+fail() { echo "fan-out: $1" >&2; exit 1; }
+. "$root/tests/e2e/rtmp.sh"
+trap stop_rtmp EXIT
+start_rtmp "$work/rtmp" 19361
+# CPU ticks of one 10-second run with the tee target $1, ended by Ctrl+C.
+cpu_of() {
+  tee_target="$1"; set --
+  while IFS= read -r a; do case "$a" in "[f=flv"*) a="$tee_target" ;; esac; set -- "$@" "$a"; done < "$work/args.txt"
+  ffmpeg "$@" </dev/null >/dev/null 2>&1 & p=$!
+  sleep 10; t=$(awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null) || fail "the encoder ended early"
+  kill -INT $p; wait $p || true
+  echo "$t"
+}
+flv="[f=flv:onfail=ignore]"; url=rtmp://127.0.0.1:19361/live
+four="${flv}$url/k1|${flv}$url/k2|${flv}$url/k3|${flv}$url/k4|${flv}$work/fan.mp4"
+one="${flv}$url/k1"
+f1=$(cpu_of "$one"); f4=$(cpu_of "$four"); f1=$((f1 + $(cpu_of "$one"))); f4=$((f4 + $(cpu_of "$four")))
+echo "fan-out:  $(ratio "$f4" "$f1")x  (encoder CPU for four keys and the file: $f4 ticks against $f1 for one key, two 10 s runs each; goal <= 1.1x)"
