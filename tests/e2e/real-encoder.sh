@@ -16,17 +16,21 @@ fail() { echo "FAIL: $1"; fails=$((fails + 1)); }
 . "$root/tests/e2e/rtmp.sh"
 trap 'stop_rtmp; [ -n "${enc:-}" ] && kill -9 "$enc" 2>/dev/null' EXIT
 
-# 1. The line, from the application with the stand-in encoder.
-VANDREL_E2E_LINE="Z:$(echo "$work/line.txt" | tr / '\\')" \
-VANDREL_E2E_FILE="Z:$(echo "$work/session.mp4" | tr / '\\')" \
-VANDREL_E2E_URL_A="rtmp://127.0.0.1:$portA/live" VANDREL_E2E_URL_B="rtmp://127.0.0.1:$portB/live" \
-  timeout 120 sh "$root/cmake/wine-emu.sh" "$tests_exe" >"$work/line-test.log" 2>&1 </dev/null
-[ -s "$work/line.txt" ] || { cat "$work/line-test.log"; fail "the application launched its line"; exit 1; }
-echo "launched: $(cat "$work/line.txt")"
-
-# 2. Generated sources for the DirectShow inputs, then the arguments as the encoder gets them.
-sh "$root/tests/e2e/native-args.sh" "$work/line.txt" > "$work/args.txt"
-grep -q dshow "$work/args.txt" && fail "every DirectShow input replaced"
+# 1. The lines, from the application with the stand-in encoder: as designed, and with
+# "ReconnectChannels" on. 2. Generated sources for the DirectShow inputs, then the arguments as
+# the encoder gets them.
+for reconnect in 0 1; do
+  line="$work/line$reconnect.txt"
+  VANDREL_E2E_LINE="Z:$(echo "$line" | tr / '\\')" VANDREL_E2E_RECONNECT=$reconnect \
+  VANDREL_E2E_FILE="Z:$(echo "$work/session.mp4" | tr / '\\')" \
+  VANDREL_E2E_URL_A="rtmp://127.0.0.1:$portA/live" VANDREL_E2E_URL_B="rtmp://127.0.0.1:$portB/live" \
+    timeout 120 sh "$root/cmake/wine-emu.sh" "$tests_exe" >"$work/line-test$reconnect.log" 2>&1 </dev/null
+  [ -s "$line" ] || { cat "$work/line-test$reconnect.log"; fail "the application launched its line"; exit 1; }
+  echo "launched: $(cat "$line")"
+  sh "$root/tests/e2e/native-args.sh" "$line" > "$work/args$reconnect.txt"
+  grep -q dshow "$work/args$reconnect.txt" && fail "every DirectShow input replaced"
+done
+cp "$work/args0.txt" "$work/args.txt"
 
 # Runs the line for $1 seconds, then ends it by Ctrl+C as the application does, or by "kill".
 run() {
@@ -84,6 +88,35 @@ start_rtmp "$work/dead" "$portA" && {
   expect_stream "local file beside a dead server" "$work/session.mp4" 5
   [ -e "$work/dead/rec/beta.flv" ] && fail "nothing received for the dead server's key"
   stop_rtmp; }
+
+# 6. Channel A's server stops 4 s into a session and comes back 3 s later. With reconnect on,
+# the channel publishes again to the new server; channel B and the file never stop. With it off
+# (the design) the channel stays gone, so the check can fail.
+outage() {  # ARGS DIR
+  rm -f "$work/session.mp4"
+  set --  "$1" "$2"; args=$1; top=$2; set --
+  while IFS= read -r a; do set -- "$@" "$a"; done < "$args"
+  start_rtmp "$top/b" "$portB" || return 1; pidB=$nginx_pid
+  start_rtmp "$top/a1" "$portA" || return 1
+  ffmpeg "$@" </dev/null >"$top/ffmpeg.log" 2>&1 &
+  enc=$!
+  sleep 4; stop_rtmp
+  sleep 3; start_rtmp "$top/a2" "$portA" || return 1; pidA=$nginx_pid
+  sleep 9; kill -INT "$enc"
+  i=0; while kill -0 "$enc" 2>/dev/null; do i=$((i + 1)); [ $i -gt 100 ] && kill -9 "$enc"; sleep 0.1; done
+  wait "$enc" 2>/dev/null; enc=""
+  sleep 1
+  stop_rtmp; nginx_pid=$pidB; stop_rtmp
+}
+# The session ends 9 s after the restart: whatever the new server holds came back within that.
+outage "$work/args1.txt" "$work/reconnect" && {
+  expect_stream "reconnect on: channel A publishes again after its server came back" "$work/reconnect/a2/rec/alpha.flv" 2
+  expect_stream "reconnect on: channel B beside the outage" "$work/reconnect/b/rec/beta.flv" 13
+  expect_stream "reconnect on: local file over the whole session" "$work/session.mp4" 13; }
+outage "$work/args0.txt" "$work/no-reconnect" && {
+  [ -e "$work/no-reconnect/a2/rec/alpha.flv" ] && fail "reconnect off: the dropped channel stays gone" ||
+    ok "reconnect off: the dropped channel stays gone"
+  expect_stream "reconnect off: channel B beside the outage" "$work/no-reconnect/b/rec/beta.flv" 13; }
 
 echo "$fails failed"
 exit $((fails > 0))

@@ -19,8 +19,9 @@ TEST_F(MainWindowFixture, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLi
     const std::wstring urlA = Env(L"VANDREL_E2E_URL_A", L"rtmp://127.0.0.1:19351/live");
     const std::wstring urlB = Env(L"VANDREL_E2E_URL_B", L"rtmp://127.0.0.1:19352/live");
     const std::wstring file = Env(L"VANDREL_E2E_FILE", (work / L"session.mp4").c_str());
+    const std::wstring reconnect = Env(L"VANDREL_E2E_RECONNECT", L"0");
     Build(L"[Device]\r\nAudioDevice=Microphone (USB Audio)\r\nVideoDevice=USB Camera\r\nDisableVideo=0\r\n"
-          L"MuteAudio=0\r\nOverlayVideoPos=Top Right\r\nDemoMode=1\r\n"
+          L"MuteAudio=0\r\nOverlayVideoPos=Top Right\r\nDemoMode=1\r\nReconnectChannels=" + reconnect + L"\r\n"
           L"[Studio A]\r\nRtmpurl=" + urlA + L"\r\nKey=alpha\r\nPort=1935\r\n"
           L"[Studio B]\r\nRtmpurl=" + urlB + L"\r\nKey=beta\r\nPort=1935\r\n");
     ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
@@ -45,7 +46,11 @@ TEST_F(MainWindowFixture, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLi
     EXPECT_NE(line.find(L"-f dshow -i video=\"screen-capture-recorder\" -f dshow -i video=\"USB Camera\""), std::wstring::npos);
     EXPECT_NE(line.find(L"-f dshow -i audio=\"Microphone (USB Audio)\""), std::wstring::npos);
     EXPECT_NE(line.find(L"-map 0:v -map 2:a"), std::wstring::npos);
-    EXPECT_NE(line.find(L"\"[f=flv:onfail=ignore]" + urlA + L"/alpha|[f=flv:onfail=ignore]" + urlB + L"/beta|[f=flv:onfail=ignore]"),
+    const std::wstring channel = reconnect == L"1"
+        ? L"[f=flv:onfail=ignore:use_fifo=1:fifo_options=attempt_recovery=1\\\\:recovery_wait_time=2"
+          L"\\\\:drop_pkts_on_overflow=1\\\\:restart_with_keyframe=1]"
+        : L"[f=flv:onfail=ignore]";
+    EXPECT_NE(line.find(L"\"" + channel + urlA + L"/alpha|" + channel + urlB + L"/beta|[f=flv:onfail=ignore]"),
               std::wstring::npos);
 
     const std::wstring out = Env(L"VANDREL_E2E_LINE", L"");
