@@ -14,7 +14,21 @@ HWND AppMainWindow() { return theApp.m_pMainDlg ? theApp.m_pMainDlg->Handle() : 
 
 CVandrelApp::CVandrelApp() = default;
 
+namespace {
+// Started at sign-in (the Run key) or by the restart manager, the working folder is not the
+// install folder: without an encoder there, the one beside the program is meant.
+void FindEncoderBesideProgram() {
+    if (GetFileAttributesW(L"ffmpeg.exe") != INVALID_FILE_ATTRIBUTES) return;
+    std::wstring folder(32768, L'\0');
+    folder.resize(GetModuleFileNameW(nullptr, folder.data(), static_cast<DWORD>(folder.size())));
+    folder.resize(folder.find_last_of(L'\\') + 1);
+    if (GetFileAttributesW((folder + L"ffmpeg.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
+        SetCurrentDirectoryW(folder.c_str());
+}
+}  // namespace
+
 bool CVandrelApp::StartUp() {
+    FindEncoderBesideProgram();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     // Restarted by the system after an update or a crash, without arguments.

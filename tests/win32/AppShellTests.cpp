@@ -440,8 +440,7 @@ protected:
         KillProcesses(L"vandrel.exe");
         for (HANDLE h : m_started) CloseHandle(h);
     }
-    HANDLE Start(const std::wstring& arguments = L"") {
-        const std::wstring exe = ExeFolder() + L"\\vandrel.exe";
+    HANDLE Start(const std::wstring& arguments = L"", const std::wstring& exe = ExeFolder() + L"\\vandrel.exe") {
         std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         STARTUPINFOW si{};
         si.cb = sizeof si;
@@ -495,6 +494,28 @@ TEST_F(AppShellProcesses, TenCopiesStartedAtOnceLeaveExactlyOne) {
     const auto survivor = std::find_if_not(m_started.begin(), m_started.end(), Ended);
     ASSERT_NE(survivor, m_started.end());
     EXPECT_TRUE(PumpUntil([&] { return MainWindowOf(*survivor) != nullptr; }, 30000));
+}
+
+TEST_F(AppShellProcesses, StartedFromAnotherFolderTheEncoderBesideTheProgramIsUsed) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    const std::wstring program = m_folder / L"program";  // as installed; started at sign-in elsewhere
+    CreateDirectoryW(program.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\vandrel.exe").c_str(), (program + L"\\vandrel.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (program + L"\\ffmpeg.exe").c_str(), FALSE));
+    CreateDirectoryW((m_folder / L"Quillane").c_str(), nullptr);
+    CreateDirectoryW((m_folder / L"Quillane\\Vandrel").c_str(), nullptr);
+    WriteTextFile(m_folder / L"Quillane\\Vandrel\\settings.ini",
+                  L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
+                  L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\n");
+    WriteTextFile(m_folder / L"Quillane\\Vandrel\\LocalSettings.ini", L"[Server]\r\nChannel1=Twitch\r\n");
+    HANDLE copy = Start(L"", program + L"\\vandrel.exe");
+    ASSERT_NE(copy, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = MainWindowOf(copy)) && IsWindowVisible(window); }, 30000));
+    PostMessageW(window, WM_COMMAND, ID_TRAY_START, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !ReadWholeFile(program + L"\\fake_encoder.log").empty(); }, 15000))
+        << "the encoder beside the program was not started";
+    KillProcesses(L"ffmpeg.exe");
 }
 
 }  // namespace
