@@ -28,10 +28,11 @@ target_link_options(bare_dialog PRIVATE -municode)
 target_link_options(vandrel PRIVATE -Wl,--file-alignment,0x1000)
 
 # shell32 and comdlg32 load when first called (the tray icon, Save As), after the main window
-# shows: loading them up front cost Wine about 60 ms of start-up.
+# shows: loading them up front cost Wine about 60 ms of start-up. So do COM (the capture devices
+# of the media settings) and the version functions (the About box).
 string(REGEX REPLACE "g\\+\\+(-posix)?$" "dlltool" VANDREL_DLLTOOL_NAME "${CMAKE_CXX_COMPILER}")
 set(delay_libs)
-foreach(dll shell32 comdlg32)
+foreach(dll shell32 comdlg32 ole32 oleaut32 version)
   # The .def names carry i686's stdcall sizes; x86-64 names have none.
   file(READ ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def def)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
