@@ -130,7 +130,7 @@ bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return true;
     case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT:
         result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                msg == WM_CTLCOLOREDIT ? CTLCOLOR_EDIT : CTLCOLOR_STATIC);
+                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
         return result != 0;
     }
     return false;
@@ -139,7 +139,7 @@ bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
 LRESULT CEditStreamingCredentials::OnControlColor(HDC dc, HWND control, UINT kind) {
     const bool dark = IsDarkTheme(m_strTheme);
     // A disabled edit asks as a static; it stays a dark field all the same.
-    if (dark && (kind == CTLCOLOR_EDIT || IsEditControl(control))) {
+    if (dark && kind == CTLCOLOR_EDIT) {
         SetTextColor(dc, ColorWhite);  // a disabled edit greys it itself
         SetBkColor(dc, ColorDarkField);
         return reinterpret_cast<LRESULT>(m_brDark);

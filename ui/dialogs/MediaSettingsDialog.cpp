@@ -42,12 +42,6 @@ bool SelectStored(const CComboBox& combo, const std::wstring& value) {
 
 const wchar_t* Flag(bool on) { return on ? L"1" : L"0"; }
 
-bool IsComboBox(HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
-}
-
 }  // namespace
 
 const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
@@ -325,7 +319,7 @@ LRESULT CVandrelSettingsDlg::OnControlColor(UINT msg, HDC dc, HWND control) cons
         SetTextColor(dc, ColorWhite);
         SetBkMode(dc, TRANSPARENT);
         // A disabled combo asks as a static: it keeps its dark field (the combo greys its text).
-        if (IsComboBox(control)) {
+        if (ControlColorKind(msg, control) == CTLCOLOR_LISTBOX) {
             SetBkColor(dc, ColorDarkField);
             brush = reinterpret_cast<LRESULT>(m_brDark);
         }

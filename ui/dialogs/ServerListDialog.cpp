@@ -208,8 +208,7 @@ bool CCustomizeStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
         return true;
     case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
         result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                msg == WM_CTLCOLORSTATIC ? CTLCOLOR_STATIC
-                                : msg == WM_CTLCOLOREDIT ? CTLCOLOR_EDIT : CTLCOLOR_LISTBOX);
+                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
         return result != 0;
     }
     return false;
@@ -217,7 +216,7 @@ bool CCustomizeStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT CCustomizeStreamingServerDlg::OnControlColor(HDC dc, HWND control, UINT kind) {
     if (!IsDarkTheme(m_strTheme)) return 0;
-    if (kind == CTLCOLOR_EDIT || IsEditControl(control)) {
+    if (kind == CTLCOLOR_EDIT) {
         SetTextColor(dc, ColorWhite);
         if (GetDlgCtrlID(control) == IDC_SERVERS_FILTER) SetBkMode(dc, TRANSPARENT);
         else SetBkColor(dc, ColorDarkField);

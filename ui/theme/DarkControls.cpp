@@ -177,12 +177,6 @@ LRESULT CALLBACK DarkListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 
 }  // namespace
 
-bool IsEditControl(HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return CompareStringOrdinal(name, -1, L"Edit", -1, TRUE) == CSTR_EQUAL;
-}
-
 LRESULT DrawDarkListItem(NMLVCUSTOMDRAW& cd) {
     if (cd.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (cd.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;

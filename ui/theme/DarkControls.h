@@ -12,9 +12,6 @@ LRESULT DrawDarkPushButton(const NMCUSTOMDRAW& draw);
 // parent gives it.
 void UseDarkComboFrame(HWND combo);
 
-// Edits ask for their colours as statics while disabled or read-only.
-bool IsEditControl(HWND control);
-
 // Dark rows with white text, and a dark column header drawn by the list itself.
 void DarkenListView(HWND list);
 

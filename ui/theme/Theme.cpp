@@ -25,13 +25,6 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
     DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-LRESULT ApplyControlColors(HDC dc, const ControlColors& colors) {
-    if (colors.text) SetTextColor(dc, *colors.text);
-    if (colors.background) SetBkColor(dc, *colors.background);
-    if (colors.transparent) SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(colors.brush);
-}
-
 UINT ControlColorKind(UINT msg, HWND control) {
     switch (msg) {
     case WM_CTLCOLORLISTBOX: return CTLCOLOR_LISTBOX;

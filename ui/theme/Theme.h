@@ -1,7 +1,6 @@
 // Colours, fonts and the flat owner-drawn button shared by the dialogs.
 #pragma once
 #include <windows.h>
-#include <optional>
 #include <string>
 
 inline constexpr COLORREF ColorDarkBackground = RGB(30, 30, 30);
@@ -18,16 +17,6 @@ HFONT CreateArialFont(int tenthsOfPoint);
 
 // Blue fill, a thin edge and centred white text, the same in every state.
 void DrawFlatButton(const DRAWITEMSTRUCT& item);
-
-// What one answer to a control-colour request sets on the device context. A null brush
-// leaves the background to the dialog's default.
-struct ControlColors {
-    std::optional<COLORREF> text;
-    std::optional<COLORREF> background;
-    bool transparent = false;
-    HBRUSH brush = nullptr;
-};
-LRESULT ApplyControlColors(HDC dc, const ControlColors& colors);
 
 // The control kind of a WM_CTLCOLOR* request (CTLCOLOR_EDIT, CTLCOLOR_LISTBOX, CTLCOLOR_STATIC...).
 // Read-only or disabled edits ask as statics and drop-down lists as edits or statics; each
