@@ -16,6 +16,12 @@ add_test(NAME real_encoder_session
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 set_tests_properties(real_encoder_session PROPERTIES TIMEOUT 240 RUN_SERIAL ON)
 
+# The README's relay file, run by nginx-rtmp on 127.0.0.1 between one channel and two servers.
+add_test(NAME relay_recipe
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/relay.sh ${CMAKE_BINARY_DIR}/session_line_tests.exe ${CMAKE_BINARY_DIR}/relay
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(relay_recipe PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
+
 # scripts/bench.sh: the probe and its baseline program.
 add_executable(bench_probe bench/BenchProbe.cpp)
 target_link_libraries(bench_probe PRIVATE vandrel_win32 psapi)

@@ -14,9 +14,10 @@ if [ -n "$need" ]; then
     [ "$i" = 3 ] && exit 1; sleep 5; apt-get update -q || true
   done
 fi
-# Packaging and the real-encoder test: NSIS, zip, the encoder and an RTMP server.
+# Packaging and the real-encoder tests: NSIS, zip, the encoder, an RTMP server (also the relay's)
+# and ss to see it listen.
 need=""
-for p in nsis zip unzip ffmpeg nginx libnginx-mod-rtmp; do
+for p in nsis zip unzip ffmpeg nginx libnginx-mod-rtmp iproute2; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || need="$need $p"
 done
 if [ -n "$need" ]; then

@@ -1,5 +1,6 @@
 # Sourced: a real RTMP server for the tests, nginx-rtmp in the foreground on 127.0.0.1.
-# start_rtmp DIR PORT... records every publish into DIR/rec/KEY.flv; stop_rtmp ends it.
+# start_rtmp DIR PORT... records every publish into DIR/rec/KEY.flv (application "live", or the
+# one named in $rtmp_app); stop_rtmp ends it.
 # Calls "fail" (the caller's) when a port does not open.
 nginx_pid=""
 
@@ -12,7 +13,7 @@ start_rtmp() {
     echo "events { worker_connections 128; }"
     echo "rtmp {"
     for port in "$@"; do
-      echo "  server { listen 127.0.0.1:$port; application live { live on; record all; record_path $dir/rec; } }"
+      echo "  server { listen 127.0.0.1:$port; application ${rtmp_app:-live} { live on; record all; record_path $dir/rec; } }"
     done
     echo "}"; } > "$dir/nginx.conf"
   timeout 120 nginx -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf" </dev/null >/dev/null 2>&1 &

@@ -1,5 +1,6 @@
-// The line the application launches for a session with the overlay camera, sound, two channels
-// and a local MP4 file, written out for tests/e2e/real-encoder.sh to run with the real encoder.
+// The lines the application launches, written out for the real-encoder tests: a session with the
+// overlay camera, sound, two channels and a local MP4 file (tests/e2e/real-encoder.sh), and one
+// channel to a relay (tests/e2e/relay.sh).
 #include "MainWindowFixture.h"
 #include <cstdio>
 
@@ -11,11 +12,44 @@ std::wstring Env(const wchar_t* name, const wchar_t* fallback) {
     return n > 0 && n < 1024 ? buf : fallback;
 }
 
+// The line in UTF-8 into the file the environment variable names, if it names one.
+void WriteLine(const wchar_t* variable, const std::wstring& line) {
+    const std::wstring out = Env(variable, L"");
+    if (out.empty()) return;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+    FILE* f = _wfopen(out.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "%s\n", utf8.c_str());
+    std::fclose(f);
+}
+
 }  // namespace
 
-TEST_F(MainWindowFixture, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLine) {
-    FreeConsole();
+class SessionLine : public MainWindowFixture {
+protected:
+    // Starts the session the window is set up for, with the stand-in encoder in the work folder,
+    // and returns the line the encoder received (empty if none came).
+    std::wstring Launch() {
+        if (!CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE)) return L"";
+        wchar_t oldDir[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, oldDir);
+        SetCurrentDirectoryW(work.Path().c_str());
+        Click(IDC_START);
+        const std::wstring log = work / L"fake_encoder.log";
+        PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000);
+        if (g_bSessionRunning) dlg->OnStop();
+        SetCurrentDirectoryW(oldDir);
+        const std::wstring text = ReadWholeFile(log);
+        return text.substr(0, text.find(L'\n'));
+    }
+
     TempFolder work{L"line"};
+};
+
+TEST_F(SessionLine, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLine) {
+    FreeConsole();
     const std::wstring urlA = Env(L"VANDREL_E2E_URL_A", L"rtmp://127.0.0.1:19351/live");
     const std::wstring urlB = Env(L"VANDREL_E2E_URL_B", L"rtmp://127.0.0.1:19352/live");
     const std::wstring file = Env(L"VANDREL_E2E_FILE", (work / L"session.mp4").c_str());
@@ -24,24 +58,13 @@ TEST_F(MainWindowFixture, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLi
           L"MuteAudio=0\r\nOverlayVideoPos=Top Right\r\nDemoMode=1\r\nReconnectChannels=" + reconnect + L"\r\n"
           L"[Studio A]\r\nRtmpurl=" + urlA + L"\r\nKey=alpha\r\nPort=1935\r\n"
           L"[Studio B]\r\nRtmpurl=" + urlB + L"\r\nKey=beta\r\nPort=1935\r\n");
-    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
-    wchar_t oldDir[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, oldDir);
-    SetCurrentDirectoryW(work.Path().c_str());
-
     Choose(0, L"Studio A");
     Choose(1, L"Studio B");
     Click(IDC_SAVE_LOCALLY);
     TypePath(file);
-    Click(IDC_START);
-    const std::wstring log = work / L"fake_encoder.log";
-    const bool launched = PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000);
-    if (g_bSessionRunning) dlg->OnStop();
-    SetCurrentDirectoryW(oldDir);
-    ASSERT_TRUE(launched);
+    const std::wstring line = Launch();
+    ASSERT_FALSE(line.empty());
 
-    const std::wstring text = ReadWholeFile(log);
-    const std::wstring line = text.substr(0, text.find(L'\n'));
     // The three capture inputs and the three targets the real-encoder test replaces and checks.
     EXPECT_NE(line.find(L"-f dshow -i video=\"screen-capture-recorder\" -f dshow -i video=\"USB Camera\""), std::wstring::npos);
     EXPECT_NE(line.find(L"-f dshow -i audio=\"Microphone (USB Audio)\""), std::wstring::npos);
@@ -52,15 +75,21 @@ TEST_F(MainWindowFixture, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLi
         : L"[f=flv:onfail=ignore]";
     EXPECT_NE(line.find(L"\"" + channel + urlA + L"/alpha|" + channel + urlB + L"/beta|[f=flv:onfail=ignore]"),
               std::wstring::npos);
+    WriteLine(L"VANDREL_E2E_LINE", line);
+}
 
-    const std::wstring out = Env(L"VANDREL_E2E_LINE", L"");
-    if (!out.empty()) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-        FILE* f = _wfopen(out.c_str(), L"wb");
-        ASSERT_NE(f, nullptr);
-        std::fprintf(f, "%s\n", utf8.c_str());
-        std::fclose(f);
-    }
+// One channel to a relay, as the README sets it up: the server's URL names the relay's
+// application; the key only names the stream there.
+TEST_F(SessionLine, OneChannelToARelayLaunchesItsLine) {
+    FreeConsole();
+    const std::wstring url = Env(L"VANDREL_E2E_RELAY_URL", L"rtmp://127.0.0.1:19600/relay");
+    Build(L"[Device]\r\nAudioDevice=Microphone (USB Audio)\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\n"
+          L"MuteAudio=0\r\nDemoMode=1\r\n"
+          L"[Relay]\r\nRtmpurl=" + url + L"\r\nKey=vandrel\r\nPort=1935\r\n");
+    Choose(0, L"Relay");
+    const std::wstring line = Launch();
+    ASSERT_FALSE(line.empty());
+    EXPECT_NE(line.find(L"-f dshow -i audio=\"Microphone (USB Audio)\""), std::wstring::npos);
+    EXPECT_NE(line.find(L" -f tee \"[f=flv:onfail=ignore]" + url + L"/vandrel\" -y"), std::wstring::npos);
+    WriteLine(L"VANDREL_E2E_RELAY_LINE", line);
 }
