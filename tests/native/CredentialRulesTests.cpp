@@ -38,7 +38,11 @@ const std::vector<Typed> kRows = {
     {false, Name, L"youtube", true, kTaken.c_str(), false},
     {false, Name, L"Paths", false, kReserved.c_str(), false},
     {false, Name, L"Device", false, kReserved.c_str(), false},
-    {false, Name, L"paths", false, L"", true},  // the loader reads it as a server
+    {false, Name, L"paths", false, kReserved.c_str(), false},  // the same section to the profile functions
+    {false, Name, L"DEVICE", false, kReserved.c_str(), false},
+    {false, Name, L"dEvIcE", false, kReserved.c_str(), false},
+    {false, Name, L"Paths2", false, L"", true},
+    {false, Name, L"My Device", false, L"", true},
     {false, Name, L"A[1]", false, kBadChar.c_str(), false},
     {false, Name, L"A]", false, kBadChar.c_str(), false},
     {false, Name, L"A\tB", false, kBadChar.c_str(), false},

@@ -1,5 +1,6 @@
 // The credentials editor's field checks.
 #include "ui/dialogs/CredentialRules.h"
+#include "config/TextRules.h"
 #include <algorithm>
 #include <climits>
 
@@ -21,7 +22,8 @@ FieldCheck CheckServerName(std::wstring_view name, bool nameTaken) {
     if (name.empty()) return Error(L"The Server name cannot be empty.");
     if (name.front() == L' ' || name.back() == L' ')
         return Error(L"Either the server name is empty or a server of the same name already exists.");
-    if (name == L"Paths" || name == L"Device")
+    // The profile functions find sections whatever their case: "device" would be [Device].
+    if (EqualsIgnoringCase(name, L"Paths") || EqualsIgnoringCase(name, L"Device"))
         return Error(L"\"Paths\" and \"Device\" hold the settings and cannot name a server.", true);
     if (HasAny(name, L"[]\r\n\t"))
         return Error(L"A server name cannot hold \"[\", \"]\", a tab or a line break.", true);
