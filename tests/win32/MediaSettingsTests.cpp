@@ -245,3 +245,46 @@ TEST_F(MediaSettingsTest, FirstStartOfTheApplicationWritesTheFirstUseKeys) {
     CloseHandle(pi.hProcess);
     EXPECT_EQ(ReadWholeFile(ini), L"[Device]\r\nAudioDevice=\r\nVideoDevice=\r\nMuteAudio=1\r\nDisableVideo=1\r\nOverlayVideoPos=\r\n");
 }
+
+TEST_F(MediaSettingsTest, ANonAnsiDeviceAppliedIntoAnAnsiFileWrittenElsewhereKeepsEverything) {
+    const std::wstring device = L"Mikrofon (\u00dcn\u00efc\u00f8d\u00e9 \u2603)";
+    const std::wstring key = std::wstring(L"CLSID\\") + kAudio + L"\\Instance\\{7E570000-0000-0000-0000-0000000000A5}";
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr), ERROR_SUCCESS);
+    SetValue(k, L"FriendlyName", device.c_str());
+    RegCloseKey(k);
+    Build(L"");
+    // Written by another tool in the ANSI code page (Windows-1252 here): no byte-order mark.
+    const char ansi[] = "[Paths]\r\nVideo Local Folder=C:\\Videos\\M\xfcller.mp4\r\n"
+                        "[Caf\xe9 Live]\r\nRtmpurl=rtmp://caf\xe9.example/live\r\nKey=k\xe9y\r\n"
+                        "[Device]\r\nAudioDevice=Microphone (USB Audio)\r\nMuteAudio=0\r\nDisableVideo=1\r\nDemoMode=1\r\n";
+    ASSERT_EQ(GetACP(), 1252u) << "the file below is Windows-1252";
+    HANDLE f = CreateFileW(SettingsIni().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, ansi, sizeof ansi - 1, &written, nullptr);
+    CloseHandle(f);
+    Rebuild();
+    EXPECT_EQ(g_ServerList.FindServerByName(L"Caf\u00e9 Live") >= 0, true);  // read through the ANSI code page
+
+    OpenMediaSettings([&](HWND d) { Pick(d, IDC_AUDIO_DEVICE, device); Press(d, IDOK); });
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    EXPECT_TRUE(user.Boxes().empty());
+    const std::wstring raw = [&] {
+        HANDLE h = CreateFileW(SettingsIni().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::wstring bytes(4096, L'\0');
+        DWORD got = 0;
+        ReadFile(h, bytes.data(), 8192, &got, nullptr);
+        CloseHandle(h);
+        bytes.resize(got / 2);
+        return bytes;
+    }();
+    EXPECT_EQ(raw,
+              L"\ufeff[Paths]\r\nVideo Local Folder=C:\\Videos\\M\u00fcller.mp4\r\n"
+              L"[Caf\u00e9 Live]\r\nRtmpurl=rtmp://caf\u00e9.example/live\r\nKey=k\u00e9y\r\n"
+              L"[Device]\r\nAudioDevice=" + device + L"\r\nVideoDevice=\r\nMuteAudio=0\r\nDisableVideo=1\r\nTheme=\r\n"
+              L"RecMode=Desktop\r\nPrimaryVidSrc=\r\nOverlayVideoPos=\r\nVideoFPS=12\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nDemoMode=1\r\n");
+    // The next start reads the device back as chosen.
+    Rebuild();
+    EXPECT_EQ(dlg->m_strAudioDevice, device);
+}
