@@ -17,7 +17,10 @@ public:
 
     void AcquireStartupLock();
     bool AnotherInstanceRunning() const;
+    // Creates the shared block, or takes over one that names no live main window of this program.
     bool PublishFirstInstance();
+    // Brings the published window forward and hands it the text; null, with the start-up lock
+    // still held, when the block names no live main window of this program.
     HWND ActivateRunningInstance(const wchar_t* text, HWND sender);
 
 private:
@@ -28,6 +31,10 @@ private:
     bool m_pStartupLock = false;  // m_mtxStartup is held
     std::wstring m_strName;
 };
+
+// A live window of a process of this program's image name that is its main window (a dialog
+// holding the Start button).
+bool IsMainWindowOfThisProgram(HWND window);
 
 // Writes a new main window into the block this copy published; false when it published none.
 bool PublishMainWindow(HWND window);

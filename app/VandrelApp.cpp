@@ -36,11 +36,10 @@ bool CVandrelApp::StartUp() {
 
     CInstanceChecker checker(L"Vandrel");
     checker.AcquireStartupLock();
-    if (checker.AnotherInstanceRunning()) {
-        const std::wstring file = FileNameArgument(GetCommandLineW());
-        checker.ActivateRunningInstance(file.c_str(), nullptr);
+    // A block naming no live copy of ours (stale, foreign) makes this copy the first.
+    if (checker.AnotherInstanceRunning() &&
+        checker.ActivateRunningInstance(FileNameArgument(GetCommandLineW()).c_str(), nullptr))
         return false;
-    }
 
     m_pMainDlg = new CManageStreamingServerDlg;
     m_pMainDlg->Create(nullptr);

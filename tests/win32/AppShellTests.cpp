@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -321,18 +323,21 @@ private:
     HWND m_window;
 };
 
+// Looks like a main window to the guard: a dialog holding a Start button, in a process whose
+// image is this test program.
+HWND CreateReceiver() {
+    HWND w = CreateWindowExW(0, L"#32770", L"receiver", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    CreateWindowExW(0, L"BUTTON", L"Start", WS_CHILD, 0, 0, 50, 20, w, reinterpret_cast<HMENU>(IDC_START),
+                    GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReceiverProc));
+    return w;
+}
+
 class InstanceChecker : public testing::Test {
 protected:
     InstanceChecker() {
-        static const ATOM cls = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = ReceiverProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"AppShellTestsReceiver";
-            return RegisterClassW(&wc);
-        }();
-        m_receiver = CreateWindowExW(0, MAKEINTATOM(cls), L"receiver", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_receiver = CreateReceiver();
         g_received.clear();
     }
     ~InstanceChecker() override {
@@ -388,6 +393,35 @@ TEST_F(InstanceChecker, PublishesTheMainWindowEvenWhenThereIsNone) {
     EXPECT_TRUE(g_received.empty());
 }
 
+TEST_F(InstanceChecker, OnlyALiveMainWindowOfThisProgramIsHandedOver) {
+    HWND plain = CreateWindowExW(0, L"#32770", L"settings", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    HWND dead = CreateReceiver();
+    DestroyWindow(dead);
+    const std::pair<HWND, bool> rows[] = {{m_receiver, true}, {plain, false}, {dead, false}, {GetDesktopWindow(), false},
+                                          {nullptr, false}};
+    int row = 0;
+    for (const auto& [window, handedOver] : rows) {
+        const std::wstring name = m_name + L"-" + std::to_wstring(++row);
+        PublishingChecker first(name, window);
+        first.AcquireStartupLock();
+        ASSERT_TRUE(first.PublishFirstInstance());
+        HANDLE firstBlock = std::exchange(g_hInstanceMapping, nullptr);
+        CInstanceChecker second(name);
+        second.AcquireStartupLock();
+        EXPECT_EQ(second.ActivateRunningInstance(L"clip.mp4", nullptr), handedOver ? window : nullptr) << row;
+        EXPECT_FALSE(IsWindowVisible(plain));  // the hidden settings dialog stays hidden
+        // Not handed over: the second copy becomes the first and publishes itself over the block.
+        PublishingChecker third(name, m_receiver);
+        EXPECT_EQ(third.PublishFirstInstance(), !handedOver) << row;
+        EXPECT_TRUE(CInstanceChecker(name).ActivateRunningInstance(nullptr, nullptr) == m_receiver || handedOver) << row;
+        if (g_hInstanceMapping) CloseHandle(std::exchange(g_hInstanceMapping, nullptr));
+        CloseHandle(firstBlock);
+    }
+    EXPECT_EQ(g_received.size(), 1u);
+    DestroyWindow(plain);
+}
+
 TEST_F(InstanceChecker, StartupLockHoldsASecondCopyUntilTheFirstHasPublished) {
     auto first = std::make_unique<PublishingChecker>(m_name, m_receiver);
     first->AcquireStartupLock();
@@ -433,10 +467,19 @@ DWORD ExitCode(HANDLE process) {
     return code;
 }
 
+HWND PublishedWindow(HANDLE mapping) {
+    auto* view = static_cast<const std::uint32_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4));
+    if (!view) return nullptr;
+    HWND h = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(*view));
+    UnmapViewOfFile(view);
+    return h;
+}
+
 class AppShellProcesses : public testing::Test {
 protected:
     ~AppShellProcesses() override {
         // Also after a failed check: no copy outlives the test.
+        for (HANDLE h : m_threads) ResumeThread(h), CloseHandle(h);
         KillProcesses(L"vandrel.exe");
         for (HANDLE h : m_started) CloseHandle(h);
     }
@@ -448,7 +491,7 @@ protected:
         if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             m_folder.Path().c_str(), &si, &pi))
             return nullptr;
-        CloseHandle(pi.hThread);
+        m_threads.push_back(pi.hThread);  // the user-interface thread, for a test that stalls it
         m_started.push_back(pi.hProcess);
         return pi.hProcess;
     }
@@ -456,7 +499,71 @@ protected:
     TempFolder m_folder{L"copies"};
     ScopedAppData m_appData{m_folder.Path()};
     std::vector<HANDLE> m_started;
+    std::vector<HANDLE> m_threads;
 };
+
+TEST_F(AppShellProcesses, AFirstCopyWhoseWindowDoesNotAnswerHoldsNoLaterCopy) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    HANDLE first = Start();
+    ASSERT_NE(first, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = MainWindowOf(first)) && IsWindowVisible(window); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] {  // published, so the start-up lock is free again
+        HANDLE block = OpenFileMappingW(FILE_MAP_READ, FALSE, L"CInstanceChecker_MMF_Vandrel");
+        const bool published = block && PublishedWindow(block) == window;
+        if (block) CloseHandle(block);
+        return published;
+    }, 10000));
+    ASSERT_NE(SuspendThread(m_threads[0]), static_cast<DWORD>(-1));  // as busy as a Stop that waits
+
+    const DWORD began = GetTickCount();
+    HANDLE second = Start(L"clip.mp4");
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(WaitForSingleObject(second, 15000), WAIT_OBJECT_0) << "the second copy hangs on the first";
+    EXPECT_LT(GetTickCount() - began, 10000u);
+    EXPECT_EQ(ExitCode(second), 0u);
+    HANDLE third = Start();  // not kept waiting behind the second on the start-up lock
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(WaitForSingleObject(third, 15000), WAIT_OBJECT_0);
+    EXPECT_EQ(CountProcesses(L"vandrel.exe"), 1);
+
+    ResumeThread(m_threads[0]);
+    EXPECT_FALSE(Ended(first));
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr) != 0; }));
+}
+
+TEST_F(AppShellProcesses, ABlockNamingAForeignOrDeadWindowIsTakenOverUntouched) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    // This test program holds the block and the window it names: another program to vandrel.exe.
+    HWND foreign = CreateReceiver();
+    g_received.clear();
+    HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, L"CInstanceChecker_MMF_Vandrel");
+    ASSERT_NE(block, nullptr);
+    auto* view = static_cast<std::uint32_t*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 4));
+    ASSERT_NE(view, nullptr);
+    *view = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(foreign));
+    UnmapViewOfFile(view);
+
+    HANDLE first = Start(L"clip.mp4");
+    ASSERT_NE(first, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = MainWindowOf(first)) && IsWindowVisible(window); }, 30000))
+        << "the copy did not start as the first: ended " << Ended(first);
+    EXPECT_TRUE(PumpUntil([&] { return PublishedWindow(block) == window; }, 10000));
+    EXPECT_FALSE(IsWindowVisible(foreign));
+    EXPECT_TRUE(g_received.empty());
+
+    // The block outlives that copy here, naming its destroyed window: the next copy starts all the same.
+    KillProcesses(L"vandrel.exe");
+    ASSERT_TRUE(PumpUntil([&] { return Ended(first); }));
+    ASSERT_FALSE(IsWindow(window));
+    HANDLE next = Start();
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return (window = MainWindowOf(next)) && IsWindowVisible(window); }, 30000));
+    EXPECT_TRUE(PumpUntil([&] { return PublishedWindow(block) == window; }, 10000));
+    CloseHandle(block);
+    DestroyWindow(foreign);
+}
 
 TEST_F(AppShellProcesses, LaterCopiesHandOverToTheRunningOneAndEnd) {
     ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
