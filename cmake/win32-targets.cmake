@@ -2,6 +2,8 @@
 add_library(vandrel_win32 STATIC
   config/Win32SettingsStore.cpp
   engine/EncoderProcess.cpp
+  engine/ReportFile.cpp
+  ui/main/SessionStatus.cpp
   ui/framework/Dialog.cpp
   ui/framework/UserInterface.cpp
   ui/theme/Theme.cpp
@@ -36,6 +38,7 @@ add_executable(win32_tests
   tests/win32/Win32SettingsStoreTests.cpp
   tests/win32/MainWindowTests.cpp
   tests/win32/EncoderTests.cpp
+  tests/win32/SessionReportTests.cpp
   tests/win32/AppShellTests.cpp
   tests/win32/ThemeAndHelpTests.cpp
   tests/win32/MediaSettingsTests.cpp

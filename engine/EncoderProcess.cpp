@@ -6,6 +6,7 @@ struct CEncoderSession::Launch {
     CEncoderSession* session;
     std::wstring commandLine;
     HWND notify;
+    std::wstring environment;
     unsigned generation;
 };
 
@@ -14,13 +15,13 @@ CEncoderSession::~CEncoderSession() {
     if (m_hProcess) CloseHandle(m_hProcess);
 }
 
-void CEncoderSession::Start(const std::wstring& commandLine, HWND notify) {
+void CEncoderSession::Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment) {
     unsigned generation;
     {
         std::lock_guard guard(m_lock);
         generation = ++m_generation;
     }
-    auto* launch = new Launch{this, commandLine, notify, generation};
+    auto* launch = new Launch{this, commandLine, notify, environment, generation};
     HANDLE thread = CreateThread(nullptr, 0, StreamWorkerProc, launch, 0, nullptr);
     if (thread)
         CloseHandle(thread);
@@ -43,8 +44,10 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         // Under the lock, so that a Stop either finds the process or cancels the launch.
         std::lock_guard guard(self.m_lock);
         if (launch->generation != self.m_generation) return 0;
+        std::wstring& env = launch->environment;
         if (!CreateProcessW(L"ffmpeg.exe", launch->commandLine.data(), nullptr, nullptr, FALSE,
-                            CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &si, &pi)) {
+                            CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
+                            env.empty() ? nullptr : env.data(), nullptr, &si, &pi)) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);
             return 0;
         }

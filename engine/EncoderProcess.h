@@ -20,7 +20,8 @@ public:
     CEncoderSession& operator=(const CEncoderSession&) = delete;
 
     // Starts StreamWorkerProc, which launches "ffmpeg.exe" with commandLine unless Stop came first.
-    void Start(const std::wstring& commandLine, HWND notify);
+    // A non-empty environment (a Unicode block) is the encoder's instead of this process's.
+    void Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment = {});
     // Waits 2 s, sends Ctrl+C to the encoder's group, waits up to 10 s, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.
     void Stop();

@@ -325,7 +325,7 @@ std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long l
                 (channels == 1 ? L" channel" : L" channels");
         if (recording) text += L", recording";
     } else {
-        text += recording ? L"recording" : L"not recording";
+        text += recording ? L"recording" : L"waiting for the encoder";
     }
     text += clock;
     return text.size() > 127 ? text.substr(0, 127) : text;

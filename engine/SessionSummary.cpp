@@ -10,18 +10,12 @@ std::wstring CutTo(std::wstring text, size_t units) {
 
 std::wstring Balloon(const std::vector<std::wstring>& servers, const std::wstring& file) {
     std::wstring text;
-    for (size_t i = 0; i < servers.size(); ++i) text += (i ? L", " : L"Live on ") + servers[i];
+    for (size_t i = 0; i < servers.size(); ++i) text += (i ? L", " : L"Going live on ") + servers[i];
     if (!file.empty()) text += (text.empty() ? L"Recording to " : L". Recording to ") + file;
     return text.empty() ? text : text + L".";
 }
 
 }  // namespace
-
-std::wstring LiveTooltip(size_t channels, bool recording) {
-    if (channels == 0) return L"Vandrel: recording";
-    std::wstring text = L"Vandrel: live on " + std::to_wstring(channels) + (channels == 1 ? L" channel" : L" channels");
-    return CutTo(recording ? text + L", recording" : text, kTooltipUnits);
-}
 
 std::wstring LiveBalloon(const std::vector<std::wstring>& servers, const std::wstring& file) {
     std::wstring text = Balloon(servers, file);

@@ -43,6 +43,10 @@
 #define IDC_SEPARATE_FILE          1141
 #define IDC_SEPARATE_FILE_LABEL    1142
 #define IDC_BROWSE                 1150  // the browse button of the recording field
+#define IDC_CHANNEL1_STATE         1161  // beside each selector while a session runs: Live, Down, Unknown
+#define IDC_CHANNEL2_STATE         1162
+#define IDC_CHANNEL3_STATE         1163
+#define IDC_CHANNEL4_STATE         1164
 
 #define ID_TRAY_START              32771
 #define ID_TRAY_STOP               32772
@@ -90,3 +94,5 @@
 #define IDC_CREDENTIALS_TITLE      1088
 #define IDC_CREDENTIALS_INTRO      1110
 #define IDC_CREDENTIALS_HINT       1118
+#define IDC_CREDENTIALS_SHOW_KEY   1166
+#define IDC_CREDENTIALS_SHOW_KEY_LABEL 1167

@@ -180,4 +180,5 @@ TEST(EncoderReport, DisplayTexts) {
     EXPECT_EQ(SessionTooltip(1, 2, true, 65), L"Vandrel: live on 1 of 2 channels, recording \u2013 0:01:05");
     EXPECT_EQ(SessionTooltip(0, 1, false, 3 * 3600 + 7), L"Vandrel: live on 0 of 1 channel \u2013 3:00:07");
     EXPECT_EQ(SessionTooltip(0, 0, true, 59), L"Vandrel: recording \u2013 0:00:59");
+    EXPECT_EQ(SessionTooltip(0, 0, false, 0), L"Vandrel: waiting for the encoder \u2013 0:00:00");
 }

@@ -2,27 +2,25 @@
 #include "engine/SessionSummary.h"
 #include <gtest/gtest.h>
 
-TEST(SessionSummary, TooltipAndBalloonTexts) {
+TEST(SessionSummary, StartBalloonTexts) {
     const std::wstring longPath = L"C:\\" + std::wstring(300, L'd') + L"\\Show.mp4";
     const std::vector<std::wstring> manyServers(30, L"Server with a long name");
     struct Case {
         size_t channels;
         bool recording;
         std::vector<std::wstring> servers;
-        std::wstring file, tooltip, balloon;
+        std::wstring file, balloon;
     } cases[] = {
-        {1, false, {L"Twitch"}, L"", L"Vandrel: live on 1 channel", L"Live on Twitch."},
-        {2, true, {L"Twitch", L"Beta"}, L"C:\\v\\rec.mp4", L"Vandrel: live on 2 channels, recording",
-         L"Live on Twitch, Beta. Recording to C:\\v\\rec.mp4."},
-        {0, true, {}, L"D:\\rec.wmv", L"Vandrel: recording", L"Recording to D:\\rec.wmv."},
-        {1, true, {L"Twitch"}, longPath, L"Vandrel: live on 1 channel, recording", L"Live on Twitch. Recording to Show.mp4."},
+        {1, false, {L"Twitch"}, L"", L"Going live on Twitch."},
+        {2, true, {L"Twitch", L"Beta"}, L"C:\\v\\rec.mp4", L"Going live on Twitch, Beta. Recording to C:\\v\\rec.mp4."},
+        {0, true, {}, L"D:\\rec.wmv", L"Recording to D:\\rec.wmv."},
+        {1, true, {L"Twitch"}, longPath, L"Going live on Twitch. Recording to Show.mp4."},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(LiveTooltip(c.channels, c.recording), c.tooltip);
         EXPECT_EQ(LiveBalloon(c.servers, c.file), c.balloon);
     }
     const std::wstring cut = LiveBalloon(manyServers, L"C:\\rec.mp4");
     EXPECT_EQ(cut.size(), kBalloonUnits);
-    EXPECT_EQ(cut.substr(0, 32), L"Live on Server with a long name,");
+    EXPECT_EQ(cut.substr(0, 38), L"Going live on Server with a long name,");
     EXPECT_EQ(cut.back(), L'\u2026');
 }

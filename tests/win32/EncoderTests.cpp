@@ -395,10 +395,11 @@ TEST_F(EncoderFixture, TrayTooltipAndBalloonSayWhatIsLive) {
     PrepareSession();
     Click(IDC_START);
     ASSERT_TRUE(WaitForEncoder());
-    EXPECT_EQ(lastTip(NIM_MODIFY), L"Vandrel: live on 1 channel, recording");
-    EXPECT_EQ(FakeShell::Balloons().back(), L"Live on Twitch. Recording to " + work / L"rec.mp4" + L".");
+    // Nothing reported yet: no channel counts as live and the file is not said to record.
+    EXPECT_EQ(lastTip(NIM_MODIFY).substr(0, 36), L"Vandrel: live on 0 of 1 channel \u2013 0:");
+    EXPECT_EQ(FakeShell::Balloons().back(), L"Going live on Twitch. Recording to " + work / L"rec.mp4" + L".");
     SendMessageW(theApp.m_trayIcon.Handle(), g_uTaskbarCreated, 0, 0);  // the shell came back
-    EXPECT_EQ(lastTip(NIM_ADD), L"Vandrel: live on 1 channel, recording");
+    EXPECT_EQ(lastTip(NIM_ADD).substr(0, 36), L"Vandrel: live on 0 of 1 channel \u2013 0:");
     TimedStop();
     EXPECT_EQ(lastTip(NIM_MODIFY), L"Double click to Launch Vandrel Main Window");
 
@@ -411,7 +412,7 @@ TEST_F(EncoderFixture, TrayTooltipAndBalloonSayWhatIsLive) {
     ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 0; }));
     EXPECT_EQ(FakeShell::Balloons().end()[-2], L"Recording to " + work / L"rec.mp4" + L".");
     EXPECT_EQ(std::count_if(g_shellCalls.begin(), g_shellCalls.end(), [](const ShellCall& c) {
-                  return std::wstring(c.data.szTip) == L"Vandrel: recording" && (c.data.uFlags & NIF_TIP);
+                  return std::wstring(c.data.szTip) == L"Vandrel: waiting for the encoder \u2013 0:00:00" && (c.data.uFlags & NIF_TIP);
               }), 1);
     theApp.m_trayIcon.RemoveFromNotificationArea();
 }

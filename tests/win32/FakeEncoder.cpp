@@ -1,11 +1,54 @@
 // A stand-in for ffmpeg.exe, for tests only: records how it was started, then behaves as
 // VANDREL_FAKE_MODE says: "ctrlc" ends on Ctrl+C (the default), "ignore" ignores it, "exit" ends at once,
-// "late" ends by itself after a second with exit code 7.
+// "late" ends by itself after a second with exit code 7. With FFREPORT set it writes a report as the
+// real one does: its command line first (keys and all), then the lines of the file named by
+// VANDREL_FAKE_REPORT, if any; "late" and "exit" copy them before ending.
 #include <windows.h>
 #include <cstdio>
+#include <string>
 
 static BOOL WINAPI OnCtrl(DWORD) {
     ExitProcess(3);
+}
+
+// The file= option of FFREPORT, unescaped as the real encoder reads it.
+static std::wstring ReportPath() {
+    wchar_t value[2048] = {};
+    if (!GetEnvironmentVariableW(L"FFREPORT", value, 2048)) return L"";
+    std::wstring path;
+    for (const wchar_t* p = value + 5; *p && *p != L':'; ++p) {
+        if (*p == L'\\' && p[1]) ++p;
+        else if (*p == L'%' && p[1] == L'%') ++p;
+        path += *p;
+    }
+    return wcsncmp(value, L"file=", 5) == 0 ? path : L"";
+}
+
+static void WriteReport() {
+    const std::wstring path = ReportPath();
+    if (path.empty()) return;
+    // The real encoder opens its report through the ANSI functions.
+    char ansi[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+    HANDLE report = CreateFileA(ansi, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (report == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    const std::string head = "ffmpeg started on 2026-12-09 at 22:45:49\r\nCommand line:\r\n";
+    WriteFile(report, head.data(), static_cast<DWORD>(head.size()), &written, nullptr);
+    char line[32768] = {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line, sizeof line, nullptr, nullptr);
+    WriteFile(report, line, n > 0 ? static_cast<DWORD>(n - 1) : 0, &written, nullptr);
+    WriteFile(report, "\r\n", 2, &written, nullptr);
+    wchar_t source[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"VANDREL_FAKE_REPORT", source, MAX_PATH)) {
+        HANDLE in = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char buf[4096];
+        DWORD read = 0;
+        while (in != INVALID_HANDLE_VALUE && ReadFile(in, buf, sizeof buf, &read, nullptr) && read > 0)
+            WriteFile(report, buf, read, &written, nullptr);
+        if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    }
+    CloseHandle(report);
 }
 
 int wmain() {
@@ -30,6 +73,7 @@ int wmain() {
     WriteFile(log, dir, lstrlenW(dir) * 2, &written, nullptr);
     WriteFile(log, L"\n", 2, &written, nullptr);
     CloseHandle(log);
+    WriteReport();
 
     if (lstrcmpW(mode, L"exit") == 0) return 0;
     if (lstrcmpW(mode, L"late") == 0) {

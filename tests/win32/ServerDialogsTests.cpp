@@ -117,13 +117,49 @@ TEST_F(ServerDialogs, ModifyOfAPersistentServerKeepsItPersistentAndCancelCommits
             Press(e, IDC_CREDENTIALS_APPLY);
         });
         Press(d, IDC_SERVERS_MODIFY);
-        EXPECT_EQ(Cell(d, 2, 3), L"new-key");
+        EXPECT_EQ(Cell(d, 2, 3), L"\u2022\u2022\u2022\u2022\u2022\u2022\u2022");  // masked: too short to show its end
         Press(d, IDC_SERVERS_OK);
     });
     EXPECT_TRUE(HasSection(L"[Studio A]\r\nRtmpurl=rtmp://a.example/live\r\nPort=1935\r\nKey=new-key\r\nPersistent=1\r\n"));
     const CStreamingServices& s = g_ServerList.ServerAt(g_ServerList.FindServerByName(L"Studio A"));
     EXPECT_EQ(s.Persistent, 1);
     EXPECT_EQ(s.Key, L"new-key");
+}
+
+TEST_F(ServerDialogs, KeysStayMaskedInTheListAndInTheEditorUntilShown) {
+    Build(L"[Device]\r\nDemoMode=1\r\n[Main]\r\nRtmpurl=rtmp://m.example/live\r\nKey=live_8h2k93jdq7xp\r\n"
+          L"[Short]\r\nRtmpurl=rtmp://s.example/live\r\nKey=abc\r\n");
+    const auto masked = [](HWND e) { return SendDlgItemMessageW(e, IDC_CREDENTIALS_KEY, EM_GETPASSWORDCHAR, 0, 0) != 0; };
+    OpenServers([&](HWND d) {
+        EXPECT_EQ(Rows(d), (Names{L"Short", L"Main"}));
+        EXPECT_EQ(Cell(d, 1, 3), std::wstring(13, L'\u2022') + L"q7xp");
+        EXPECT_EQ(Cell(d, 0, 3), L"\u2022\u2022\u2022");
+        ClickRow(d, L"Main");
+        user.OnNextModal([&](HWND e) {
+            EXPECT_EQ(TextOf(GetDlgItem(e, IDC_CREDENTIALS_KEY)), L"live_8h2k93jdq7xp");  // the record's, to edit
+            EXPECT_TRUE(masked(e));
+            EXPECT_EQ(IsDlgButtonChecked(e, IDC_CREDENTIALS_SHOW_KEY), BST_UNCHECKED);
+            SendMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_CREDENTIALS_SHOW_KEY_LABEL, STN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(e, IDC_CREDENTIALS_SHOW_KEY_LABEL)));
+            EXPECT_FALSE(masked(e));
+            Press(e, IDC_CREDENTIALS_SHOW_KEY);
+            EXPECT_TRUE(masked(e));
+            Press(e, IDC_CREDENTIALS_SHOW_KEY);
+            EXPECT_FALSE(masked(e));
+            Type(e, IDC_CREDENTIALS_KEY, L"live_newkey_0042");
+            Press(e, IDC_CREDENTIALS_APPLY);
+        });
+        Press(d, IDC_SERVERS_MODIFY);
+        EXPECT_EQ(Cell(d, 1, 3), std::wstring(12, L'\u2022') + L"0042");
+        user.OnNextModal([&](HWND e) {  // shown last time: masked again on opening
+            EXPECT_TRUE(masked(e));
+            EXPECT_EQ(IsDlgButtonChecked(e, IDC_CREDENTIALS_SHOW_KEY), BST_UNCHECKED);
+            Press(e, IDC_CREDENTIALS_CANCEL);
+        });
+        Press(d, IDC_SERVERS_MODIFY);
+        Press(d, IDC_SERVERS_OK);
+    });
+    EXPECT_TRUE(HasSection(L"[Main]\r\nRtmpurl=rtmp://m.example/live\r\nPort=0\r\nKey=live_newkey_0042\r\nPersistent=0\r\n"));
 }
 
 TEST_F(ServerDialogs, RemoveTakesEverySelectedOrdinaryServerAndKeepsThePersistentOne) {

@@ -13,6 +13,8 @@ const CommandRoute<CEditStreamingCredentials> CEditStreamingCredentials::kRoutes
     {IDC_CREDENTIALS_KEY, EN_CHANGE, &CEditStreamingCredentials::OnKeyChanged},
     {IDC_CREDENTIALS_APPLY, BN_CLICKED, &CEditStreamingCredentials::OnApply},
     {IDC_CREDENTIALS_CANCEL, BN_CLICKED, &CEditStreamingCredentials::OnCancel},
+    {IDC_CREDENTIALS_SHOW_KEY, BN_CLICKED, &CEditStreamingCredentials::OnShowKey},
+    {IDC_CREDENTIALS_SHOW_KEY_LABEL, STN_CLICKED, &CEditStreamingCredentials::OnShowKeyLabel},
 };
 
 CEditStreamingCredentials::CEditStreamingCredentials() : CDialog(IDD_EDIT_CREDENTIALS) {}
@@ -43,8 +45,21 @@ BOOL CEditStreamingCredentials::OnInitDialog() {
     m_bFilling = false;
     m_errors = {};
     if (m_nModifyMode) m_editName.Enable(false);  // a server keeps its name
+    OnShowKey();  // masked whenever the editor opens
     m_btnApply.Enable(false);
     return TRUE;
+}
+
+void CEditStreamingCredentials::OnShowKey() {
+    const bool show = IsDlgButtonChecked(m_hWnd, IDC_CREDENTIALS_SHOW_KEY) == BST_CHECKED;
+    SendMessageW(m_editKey.Handle(), EM_SETPASSWORDCHAR, show ? 0 : L'\u25CF', 0);
+    InvalidateRect(m_editKey.Handle(), nullptr, TRUE);
+}
+
+void CEditStreamingCredentials::OnShowKeyLabel() {
+    CheckDlgButton(m_hWnd, IDC_CREDENTIALS_SHOW_KEY,
+                   IsDlgButtonChecked(m_hWnd, IDC_CREDENTIALS_SHOW_KEY) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+    OnShowKey();
 }
 
 void CEditStreamingCredentials::Show(const FieldCheck& check, bool& error) {

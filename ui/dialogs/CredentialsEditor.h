@@ -29,6 +29,8 @@ private:
     void OnUrlChanged();
     void OnPortChanged();
     void OnKeyChanged();
+    void OnShowKey();  // the key field masked unless "Show key" is ticked
+    void OnShowKeyLabel();
     void OnApply();
     void Show(const FieldCheck& check, bool& error);
     void UpdateApply();

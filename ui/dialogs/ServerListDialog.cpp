@@ -3,6 +3,7 @@
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
+#include "engine/EncoderReport.h"
 #include "resources/resource.h"
 #include "ui/dialogs/CredentialsEditor.h"
 #include "ui/framework/UserInterface.h"
@@ -74,7 +75,7 @@ void CCustomizeStreamingServerDlg::InsertRow(const std::wstring& name, const std
     const int row = m_listServers.InsertRow(0, name);
     m_listServers.SetCellText(row, kUrl, url);
     m_listServers.SetCellText(row, kPort, port);
-    m_listServers.SetCellText(row, kKey, key);
+    m_listServers.SetCellText(row, kKey, MaskKey(key));  // a key on screen is a key given away
 }
 
 // Each record goes in at the top, so the last server shows first.
@@ -113,17 +114,19 @@ void CCustomizeStreamingServerDlg::OnModify() {
         editor.m_strServerName = m_listServers.CellText(row, kName);
         editor.m_strRtmpUrl = m_listServers.CellText(row, kUrl);
         editor.m_strPort = m_listServers.CellText(row, kPort);
-        editor.m_strKey = m_listServers.CellText(row, kKey);
         editor.m_strOldName = editor.m_strServerName;
-        if (const int index = g_ServerList.FindServerByName(editor.m_strOldName); index >= 0)
+        // The row shows the key masked: the editor gets the record's.
+        if (const int index = g_ServerList.FindServerByName(editor.m_strOldName); index >= 0) {
             persistent = g_ServerList.ServerAt(index).Persistent;
+            editor.m_strKey = g_ServerList.ServerAt(index).Key;
+        }
     }
     editor.m_nPersistent = persistent;
     if (UI().RunModal(editor, m_hWnd) != IDOK || row < 0) return;
     m_listServers.SetCellText(row, kName, editor.m_strServerName);
     m_listServers.SetCellText(row, kUrl, editor.m_strRtmpUrl);
     m_listServers.SetCellText(row, kPort, editor.m_strPort);
-    m_listServers.SetCellText(row, kKey, editor.m_strKey);
+    m_listServers.SetCellText(row, kKey, MaskKey(editor.m_strKey));
     WriteServerSection(Settings(), m_strSettingsPath, editor.m_strOldName, editor.m_strServerName,
                        editor.m_strRtmpUrl, editor.m_strPort, editor.m_strKey, persistent);
     if (editor.m_strServerName != editor.m_strOldName) RenameInChannels(editor.m_strOldName, editor.m_strServerName);

@@ -1,5 +1,6 @@
 // The main window: construction, initialisation, show handling, links and the browse field.
 #include "ui/main/MainWindow.h"
+#include "ui/main/SessionStatus.h"
 #include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
@@ -205,6 +206,9 @@ void CManageStreamingServerDlg::OnShowOrHide(bool shown) {
     if (shown && !m_bMoreChannels && (!g_strChannel3.empty() || !g_strChannel4.empty())) ToggleMoreChannels();
     m_bSeparateFile = m_chkSeparateFile.IsChecked();
     if (!m_strSessionNotice.empty() && ChannelProblem() < 0) SetStatus(m_strSessionNotice);
+    if (shown && m_report) {
+        ShowSessionState(true);  // whatever the selectors' handlers wrote there
+    }
 }
 
 // The choices of the last Start become the remembered ones: the first show checks them as if
@@ -268,6 +272,9 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return true;
     case WM_APP_ENCODER_ENDED:
         OnEncoderEnded(wParam, static_cast<DWORD>(lParam));
+        return true;
+    case WM_TIMER:
+        OnReportTimer();
         return true;
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();

@@ -4,7 +4,11 @@
 #include "ui/dialogs/DemoModeDlg.h"
 #include "ui/framework/Dialog.h"
 #include <atomic>
+#include <memory>
 #include <string>
+
+struct ComposedCommand;
+struct CSessionReport;
 
 // The recording-file field: a read-only edit with a browse button at its right end.
 class CBrowseEdit : public CEdit {
@@ -101,6 +105,13 @@ private:
     void OnBrowse() { m_editRecordingFile.OnBrowseButton(m_hWnd); }
     void OnLaunchFailed();
     void OnEncoderEnded(WPARAM session, DWORD exitCode);
+    // The encoder's report of the running session (SessionStatus.cpp): begun at Start, which
+    // launches the encoder with the environment it returns; polled by a timer; ended with the
+    // session, returning why it ended as far as the report tells ("" when it does not).
+    std::wstring BeginSessionReport(const ComposedCommand& command, bool retrying);
+    void OnReportTimer();
+    void ShowSessionState(bool rewriteStatusLine = false);
+    std::wstring EndSessionReport();
     void EnterIdle();
     void EnableStart(bool on);
     void RefreshChannels();
@@ -115,6 +126,8 @@ private:
     CEncoderSession m_session;
     HFONT m_fonts[6] = {};
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
+    std::unique_ptr<CSessionReport> m_report;
+    std::wstring m_strSessionStatus;  // what the report put on the status line
     CHelpSlideshows m_helpSlideshows;
 };
 

@@ -5,6 +5,7 @@
 #include "config/Win32SettingsStore.h"
 #include "engine/CommandLine.h"
 #include "engine/RecordingPath.h"
+#include "engine/EncoderReport.h"
 #include "engine/SessionSummary.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
@@ -25,6 +26,7 @@ constexpr wchar_t kBackgroundNotice[] =
 constexpr wchar_t kSeparateFileNotice[] = L"New videos will now be saved with date and time appended to the filename.";
 constexpr wchar_t kLaunchFailed[] = L"Couldn't create stream with these parameters";
 constexpr wchar_t kEncoderEnded[] = L"Streaming has stopped: the encoder ended by itself (exit code ";
+constexpr wchar_t kSessionEnded[] = L"Streaming has stopped: ";
 
 class CWaitCursor {
 public:
@@ -125,6 +127,7 @@ void CManageStreamingServerDlg::ToggleMoreChannels() {
     m_bMoreChannels = !m_bMoreChannels;
     for (int id : {IDC_CHANNEL3, IDC_CHANNEL4, IDC_CHANNEL3_LABEL, IDC_CHANNEL4_LABEL})
         ShowWindow(Item(id), m_bMoreChannels ? SW_SHOW : SW_HIDE);
+    ShowSessionState();  // the status beside selectors 3 and 4 follows them
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);
 }
@@ -182,10 +185,9 @@ void CManageStreamingServerDlg::OnStart() {
         Settings().WriteString(m_szSettingsPath, L"Device", L"DemoMode", L"1");
     }
     ShowWindow(m_hWnd, SW_HIDE);
-    m_session.Start(command.text, m_hWnd);
+    m_session.Start(command.text, m_hWnd, BeginSessionReport(command, in.reconnectChannels));
     theApp.m_trayIcon.m_bIdle = 0;
-    // The window is hidden now: the tray says what went live.
-    theApp.m_trayIcon.SetTooltip(LiveTooltip(command.channels.size(), !command.localFile.empty()));
+    // The window is hidden now: the tray says what is being started; the report tells the rest.
     theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(command.channels, command.localFile), NIIF_INFO);
 }
 
@@ -203,15 +205,17 @@ void CManageStreamingServerDlg::OnStop() {
     CWaitCursor wait;
     EnterIdle();
     m_session.Stop();
+    EndSessionReport();
     theApp.m_trayIcon.m_bIdle = 1;
 }
 
 // The encoder ended with nobody stopping it: the session is over, and the user is told.
 void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
     if (!m_session.EndedByItself(session)) return;
+    const std::wstring why = EndSessionReport();
     EnterIdle();
     theApp.m_trayIcon.m_bIdle = 1;
-    m_strSessionNotice = kEncoderEnded + std::to_wstring(exitCode) + L").";
+    m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
     SetStatus(m_strSessionNotice);
     theApp.m_trayIcon.ShowBalloon(kAppTitle, m_strSessionNotice, NIIF_WARNING);
 }
