@@ -1,6 +1,7 @@
 // Start-up, tray commands and exit.
 #include "app/VandrelApp.h"
 #include "app/InstanceChecker.h"
+#include "engine/ReportFile.h"
 #include "resources/resource.h"
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/MediaSettingsDialog.h"
@@ -29,6 +30,7 @@ void FindEncoderBesideProgram() {
 
 bool CVandrelApp::StartUp() {
     FindEncoderBesideProgram();
+    DeleteLeftoverReports();  // a session cut short (a crash, a power cut) left its report with the keys in it
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     // Restarted by the system after an update or a crash, without arguments.
