@@ -208,6 +208,14 @@ void CEncoderReport::Line(std::string_view line) {
             char* end = nullptr;
             const double v = std::strtod(value.c_str(), &end);
             m_speed = end != value.c_str() && *end == 'x' ? v : -1;
+            // "time=00:01:02.50"
+            const size_t time = text.find("time=");
+            int h = 0, m = 0;
+            double s = 0;
+            m_media = time != std::string_view::npos &&
+                              std::sscanf(std::string(text.substr(time + 5, 16)).c_str(), "%d:%d:%lf", &h, &m, &s) == 3
+                          ? h * 3600.0 + m * 60.0 + s
+                          : -1;
             for (Track& t : m_tracks)
                 if (!t.failed) t.wasLive = true;
         }

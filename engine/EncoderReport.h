@@ -62,6 +62,7 @@ public:
     bool Arrived() const { return m_arrived; }
     bool Progress() const { return m_progress; }
     double Speed() const { return m_speed; }  // of the last progress line; negative when unknown
+    double MediaSeconds() const { return m_media; }  // its "time=", negative when unknown
     const std::vector<ReportTarget>& Targets() const { return m_targets; }
     std::vector<TargetStatus> Statuses() const;
     const CKeyRedactor& Redactor() const { return m_redactor; }
@@ -89,6 +90,7 @@ private:
     bool m_progress = false;
     bool m_serverRefused = false;
     double m_speed = -1;
+    double m_media = -1;
 };
 
 // A status text beside a channel selector: "Live", "Down: connection refused",

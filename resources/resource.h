@@ -47,6 +47,7 @@
 #define IDC_CHANNEL2_STATE         1162
 #define IDC_CHANNEL3_STATE         1163
 #define IDC_CHANNEL4_STATE         1164
+#define IDC_LINK_REPORTS           1165  // opens the folder of the kept session reports
 
 #define ID_TRAY_START              32771
 #define ID_TRAY_STOP               32772

@@ -127,6 +127,11 @@ TEST(EncoderReport, SpeedOfTheLastProgressLine) {
         EXPECT_TRUE(report.Progress()) << line;
         EXPECT_DOUBLE_EQ(report.Speed(), speed) << line;
     }
+    CEncoderReport report(Targets(), false);
+    report.Feed("frame=   94 fps= 12 q=26.0 size=N/A time=01:02:06.25 bitrate=N/A speed= 0.8x    \r");
+    EXPECT_DOUBLE_EQ(report.MediaSeconds(), 3726.25);
+    report.Feed("frame=    0 fps=0.0 q=0.0 size=N/A time=N/A bitrate=N/A speed=N/A    \r");
+    EXPECT_LT(report.MediaSeconds(), 0);
 }
 
 TEST(EncoderReport, KeysRedactedInEverySpelling) {

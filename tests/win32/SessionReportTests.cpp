@@ -3,6 +3,7 @@
 // itself, and no report left on disk afterwards.
 #include "MainWindowFixture.h"
 #include "engine/ReportFile.h"
+#include "ui/main/SessionStatus.h"
 #include <algorithm>
 
 namespace {
@@ -39,6 +40,33 @@ protected:
         if (find == INVALID_HANDLE_VALUE) return found;
         do found.push_back(ReportFolder() + data.cFileName);
         while (FindNextFileW(find, &data));
+        FindClose(find);
+        return found;
+    }
+    // Every file under folder (and its subfolders) whose bytes hold text.
+    static std::vector<std::wstring> FilesHolding(const std::wstring& folder, const std::string& text) {
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return found;
+        do {
+            const std::wstring name = data.cFileName, path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                for (const std::wstring& f : FilesHolding(path, text)) found.push_back(f);
+                continue;
+            }
+            std::string bytes;
+            HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            char buf[4096];
+            DWORD read = 0;
+            while (f != INVALID_HANDLE_VALUE && ReadFile(f, buf, sizeof buf, &read, nullptr) && read > 0) bytes.append(buf, read);
+            if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+            // The settings files are UTF-16: look for both spellings.
+            const std::wstring wide(text.begin(), text.end());
+            const std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+            if (bytes.find(text) != std::string::npos || bytes.find(utf16) != std::string::npos) found.push_back(name);
+        } while (FindNextFileW(find, &data));
         FindClose(find);
         return found;
     }
@@ -93,6 +121,14 @@ TEST_F(SessionReportFixture, StatusBesideEachSelectorAndInTheTray) {
     EXPECT_FALSE(IsWindowVisible(Item(IDC_CHANNEL1_STATE)));
     EXPECT_EQ(LastTip(), L"Double click to Launch Vandrel Main Window");
     for (const std::wstring& balloon : FakeShell::Balloons()) EXPECT_EQ(balloon.find(L"live_1"), std::wstring::npos);
+    // The report is kept for asking for help, redacted: no file but settings.ini holds a key.
+    const std::wstring kept = KeptReportsFolder(SettingsIni());
+    EXPECT_EQ(FilesHolding(appData.Path(), "Command line:").size(), 1u) << "no kept report";
+    EXPECT_EQ(FilesHolding(kept, "rtmp://live.twitch.tv/app/********|"), FilesHolding(kept, "Command line:"));
+    EXPECT_EQ(FilesHolding(appData.Path(), "live_1"), (std::vector<std::wstring>{L"settings.ini"}));
+    EXPECT_EQ(FilesHolding(appData.Path(), "b1"), (std::vector<std::wstring>{L"settings.ini"}));
+    ClickLabel(IDC_LINK_REPORTS);
+    EXPECT_EQ(user.Opened(), (std::vector<std::wstring>{kept}));
     theApp.m_trayIcon.RemoveFromNotificationArea();
 }
 

@@ -48,6 +48,7 @@ const CommandRoute<CManageStreamingServerDlg> CManageStreamingServerDlg::kRoutes
     {IDC_ICON_HELP, STN_CLICKED, &CManageStreamingServerDlg::OnHelp},
     {IDC_LINK_MORE_INFO, STN_CLICKED, &CManageStreamingServerDlg::OnMoreInfo},
     {IDC_ICON_MORE_INFO, STN_CLICKED, &CManageStreamingServerDlg::OnMoreInfo},
+    {IDC_LINK_REPORTS, STN_CLICKED, &CManageStreamingServerDlg::OnOpenReports},
 };
 
 CManageStreamingServerDlg::CManageStreamingServerDlg() : CDialog(IDD_MAIN) {
@@ -327,6 +328,10 @@ LRESULT CManageStreamingServerDlg::OnControlColor(HDC dc, HWND control, UINT kin
         SetTextColor(dc, ColorWhite);
         SetBkColor(dc, ColorSidebarBlue);
         return reinterpret_cast<LRESULT>(m_brBlue);
+    case IDC_LINK_REPORTS:  // a link, as the side column's are
+        SetTextColor(dc, dark ? RGB(140, 190, 255) : ColorSidebarBlue);
+        SetBkMode(dc, TRANSPARENT);
+        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
     case IDC_STATUS:
         SetTextColor(dc, ColorAlertRed);
         SetBkMode(dc, TRANSPARENT);

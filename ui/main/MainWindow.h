@@ -52,6 +52,7 @@ public:
     void OnMediaSettings();
     void OnHelp();
     void OnMoreInfo();
+    void OnOpenReports();  // the folder of the last sessions' redacted reports
     void OnThemeSwitch();
 
     CComboBox& Channel(int index) { return *m_channels[index]; }

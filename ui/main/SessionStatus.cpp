@@ -4,13 +4,48 @@
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "engine/CommandLine.h"
+#include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
+#include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/SessionStatus.h"
 
 namespace {
 constexpr UINT_PTR kReportTimer = 0x5E55;
 constexpr UINT kReportPollMs = 1000;
+}  // namespace
+
+std::wstring KeptReportsFolder(const std::wstring& settingsPath) {
+    return settingsPath.substr(0, settingsPath.find_last_of(L'\\') + 1) + L"Reports";
+}
+
+namespace {
+
+// The redacted report goes beside the settings, and only the last five stay.
+void KeepReport(const std::wstring& folder, const std::string& text) {
+    if (text.empty()) return;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[64];
+    swprintf(name, 64, L"\\vandrel-report-%04u-%02u-%02u_%02u-%02u-%02u.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    HANDLE file = CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    std::vector<std::wstring> kept;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\vandrel-report-*.log").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do kept.emplace_back(found.cFileName);
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    for (const std::wstring& old : ReportsToDelete(kept)) DeleteFileW((folder + L"\\" + old).c_str());
+}
+
 }  // namespace
 
 std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand& command, bool retrying) {
@@ -27,6 +62,11 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
             if (c == L'\\') c = L'/';
         targets.push_back({L"", path, L"", true});
     }
+    // [Device] "EncoderReport"=0 leaves the report unread (the benchmark's comparison).
+    if (Settings().GetInt(m_szSettingsPath, L"Device", L"EncoderReport", 1) == 0) {
+        theApp.m_trayIcon.SetTooltip(SessionTooltip(0, command.channels.size(), false, 0));
+        return L"";
+    }
     m_report = std::make_unique<CSessionReport>(std::move(targets), retrying);
     m_strSessionStatus.clear();
     SetTimer(m_hWnd, kReportTimer, kReportPollMs, nullptr);
@@ -36,7 +76,20 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
 
 void CManageStreamingServerDlg::OnReportTimer() {
     if (!m_report) return;
-    m_report->report.Feed(m_report->file.ReadNew());
+    CSessionReport& r = *m_report;
+    r.report.Feed(r.file.ReadNew());
+    const long long now = static_cast<long long>(GetTickCount64() - r.started);
+    // On changes only: a channel that went down or came back, the encoder falling behind.
+    std::wstring balloon = r.balloons.Update(now, r.report.Targets(), r.report.Statuses());
+    switch (r.pace.Update(now, r.report.MediaSeconds())) {
+    case CSpeedWatch::Change::FellBehind:
+        r.paceNote = kFallingBehind;
+        balloon += (balloon.empty() ? L"" : L" ") + std::wstring(kFallingBehind);
+        break;
+    case CSpeedWatch::Change::CaughtUp: r.paceNote = kCaughtUp; break;
+    case CSpeedWatch::Change::None: break;
+    }
+    if (!balloon.empty()) theApp.m_trayIcon.ShowBalloon(kAppTitle, balloon, NIIF_WARNING);
     ShowSessionState();
 }
 
@@ -70,10 +123,17 @@ void CManageStreamingServerDlg::ShowSessionState(bool rewriteStatusLine) {
         if (label.Text() != text) label.SetText(text);
         ShowWindow(state, shown ? SW_SHOWNA : SW_HIDE);
     }
+    if (!m_report->paceNote.empty()) fileState += (fileState.empty() ? L"" : L" ") + m_report->paceNote;
     if (rewriteStatusLine || fileState != m_strSessionStatus) SetStatus(m_strSessionStatus = fileState);
     const long long seconds = static_cast<long long>((GetTickCount64() - m_report->started) / 1000);
     const std::wstring tip = SessionTooltip(live, channels, recording, seconds);
     if (tip != theApp.m_trayIcon.m_iconData.szTip) theApp.m_trayIcon.SetTooltip(tip);
+}
+
+void CManageStreamingServerDlg::OnOpenReports() {
+    const std::wstring folder = KeptReportsFolder(m_szSettingsPath);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    UI().ShellOpen(m_hWnd, folder);
 }
 
 std::wstring CManageStreamingServerDlg::EndSessionReport() {
@@ -82,6 +142,7 @@ std::wstring CManageStreamingServerDlg::EndSessionReport() {
     if (!m_report) return L"";
     m_report->report.Feed(m_report->file.ReadNew());
     const std::wstring reason = EndedByItselfReason(m_report->report);
+    KeepReport(KeptReportsFolder(m_szSettingsPath), KeptReportText(m_report->file.ReadAll(), m_report->report.Redactor()));
     m_report.reset();  // the raw report, keys and all, goes with it
     m_strSessionStatus.clear();
     return reason;

@@ -2,10 +2,17 @@
 #pragma once
 #include "engine/EncoderReport.h"
 #include "engine/ReportFile.h"
+#include "engine/SessionNotices.h"
 
 struct CSessionReport {
     CSessionReport(std::vector<ReportTarget> targets, bool retrying) : report(std::move(targets), retrying) {}
     CReportFile file;
     CEncoderReport report;
+    CBalloonRule balloons;
+    CSpeedWatch pace;
+    std::wstring paceNote;  // falling behind, or caught up again
     ULONGLONG started = GetTickCount64();
 };
+
+// The folder of the kept reports, beside the settings: "…\Quillane\Vandrel\Reports".
+std::wstring KeptReportsFolder(const std::wstring& settingsPath);
