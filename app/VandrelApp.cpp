@@ -1,6 +1,7 @@
 // Start-up, tray commands and exit.
 #include "app/VandrelApp.h"
 #include "app/InstanceChecker.h"
+#include "engine/EncoderProcess.h"
 #include "engine/ReportFile.h"
 #include "resources/resource.h"
 #include "ui/dialogs/AboutDlg.h"
@@ -17,13 +18,12 @@ CVandrelApp::CVandrelApp() = default;
 
 namespace {
 // Started at sign-in (the Run key) or by the restart manager, the working folder is not the
-// install folder: without an encoder there, the one beside the program is meant.
+// install folder: without an encoder there, the one beside the program is meant. The encoder is
+// launched from that folder by its full path, whatever a file dialog makes the current folder.
 void FindEncoderBesideProgram() {
-    if (GetFileAttributesW(L"ffmpeg.exe") != INVALID_FILE_ATTRIBUTES) return;
-    std::wstring folder(32768, L'\0');
-    folder.resize(GetModuleFileNameW(nullptr, folder.data(), static_cast<DWORD>(folder.size())));
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    if (GetFileAttributesW((folder + L"ffmpeg.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
+    const std::wstring folder = DecideEncoderFolder();
+    SetEncoderFolder(folder);
+    if (GetFileAttributesW((folder + L"\\ffmpeg.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
         SetCurrentDirectoryW(folder.c_str());
 }
 }  // namespace

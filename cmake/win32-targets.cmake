@@ -58,3 +58,5 @@ target_sources(vandrel_win32 PRIVATE
 target_sources(win32_tests PRIVATE tests/win32/ServerDialogsTests.cpp)
 # The installer test, the real-encoder test and the benchmark programs.
 include(${CMAKE_SOURCE_DIR}/cmake/ship-targets.cmake)
+# The real Windows encoder's wrapper and the tests that run it.
+include(${CMAKE_SOURCE_DIR}/cmake/real-encoder.cmake)

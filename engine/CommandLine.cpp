@@ -34,6 +34,16 @@ bool SafeInQuotes(const std::wstring& v) {
 // A tee target value must, besides, not start another target.
 bool SafeInTee(const std::wstring& v) { return SafeInQuotes(v) && v.find(L'|') == std::wstring::npos; }
 
+// The tee splits its targets with its own escaping, in which '\'' quotes and '\\' escapes.
+std::wstring TeeEscaped(const std::wstring& v) {
+    std::wstring out;
+    for (wchar_t c : v) {
+        if (c == L'\'' || c == L'\\') out += L'\\';
+        out += c;
+    }
+    return out;
+}
+
 std::wstring SeparateFileStamp(const std::tm& t) {
     wchar_t buf[64] = {};
     std::wcsftime(buf, 64, L"_%Y-%b-%d_%H-%M", &t);  // %b is %h: the locale's short month
@@ -85,7 +95,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     for (const CStreamingServices& s : servers) {
         if (s.InUse != 1) continue;
         if (!SafeInTee(s.RtmpUrl) || !SafeInTee(s.Key)) return refuse(ComposeError::UnsafeValue, s.Name);
-        tee += (in.reconnectChannels ? kRecoveringFlvTarget : kFlvTarget) + s.RtmpUrl + L"/" + s.Key + L"|";
+        tee += (in.reconnectChannels ? kRecoveringFlvTarget : kFlvTarget) + TeeEscaped(s.RtmpUrl) + L"/" + TeeEscaped(s.Key) + L"|";
         out.channels.push_back(s.Name);
         channels = true;
     }
@@ -107,7 +117,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         if (ext == L"wmv" && channels) return refuse(ComposeError::WmvWithChannels, L"");
         if (channels) tee.back() = L'|';
         if (ext == L"mp4") tee += kFlvTarget;
-        tee += path + L"\"";
+        tee += TeeEscaped(path) + L"\"";
         if (ext == L"wmv") codec = L"-vcodec wmv2";
         out.localFile = stamped;
     } else if (!channels) {

@@ -5,10 +5,71 @@
 struct CEncoderSession::Launch {
     CEncoderSession* session;
     std::wstring commandLine;
+    std::wstring folder;
     HWND notify;
     std::wstring environment;
     unsigned generation;
 };
+
+namespace {
+
+std::mutex g_folderLock;
+std::wstring g_encoderFolder;
+
+bool HoldsEncoder(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return GetFileAttributesW((folder + L"ffmpeg.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring CurrentFolder() {
+    std::wstring folder(32768, L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
+// Types 'q' into the console this process is attached to.
+void SendQuitKey() {
+    HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) return;
+    INPUT_RECORD keys[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        keys[i].EventType = KEY_EVENT;
+        keys[i].Event.KeyEvent.bKeyDown = i == 0;
+        keys[i].Event.KeyEvent.wRepeatCount = 1;
+        keys[i].Event.KeyEvent.wVirtualKeyCode = 'Q';
+        keys[i].Event.KeyEvent.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyW('Q', MAPVK_VK_TO_VSC));
+        keys[i].Event.KeyEvent.uChar.UnicodeChar = L'q';
+    }
+    DWORD written = 0;
+    WriteConsoleInputW(input, keys, 2, &written);
+    CloseHandle(input);
+}
+
+}  // namespace
+
+std::wstring DecideEncoderFolder() {
+    const std::wstring current = CurrentFolder();
+    if (HoldsEncoder(current)) return current;
+    std::wstring program(32768, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+    program.resize(program.find_last_of(L'\\'));
+    if (program.size() == 2) program += L'\\';  // a drive's root
+    return program;
+}
+
+void SetEncoderFolder(const std::wstring& folder) {
+    std::lock_guard guard(g_folderLock);
+    g_encoderFolder = folder;
+}
+
+std::wstring EncoderFolder() {
+    {
+        std::lock_guard guard(g_folderLock);
+        if (!g_encoderFolder.empty()) return g_encoderFolder;
+    }
+    return CurrentFolder();
+}
 
 CEncoderSession::~CEncoderSession() {
     std::lock_guard guard(m_lock);
@@ -21,7 +82,7 @@ void CEncoderSession::Start(const std::wstring& commandLine, HWND notify, const 
         std::lock_guard guard(m_lock);
         generation = ++m_generation;
     }
-    auto* launch = new Launch{this, commandLine, notify, environment, generation};
+    auto* launch = new Launch{this, commandLine, EncoderFolder(), notify, environment, generation};
     HANDLE thread = CreateThread(nullptr, 0, StreamWorkerProc, launch, 0, nullptr);
     if (thread)
         CloseHandle(thread);
@@ -44,10 +105,12 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         // Under the lock, so that a Stop either finds the process or cancels the launch.
         std::lock_guard guard(self.m_lock);
         if (launch->generation != self.m_generation) return 0;
+        const std::wstring& folder = launch->folder;
+        const std::wstring exe = folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + L"ffmpeg.exe";
         std::wstring& env = launch->environment;
-        if (!CreateProcessW(L"ffmpeg.exe", launch->commandLine.data(), nullptr, nullptr, FALSE,
+        if (!CreateProcessW(exe.c_str(), launch->commandLine.data(), nullptr, nullptr, FALSE,
                             CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
-                            env.empty() ? nullptr : env.data(), nullptr, &si, &pi)) {
+                            env.empty() ? nullptr : env.data(), folder.c_str(), &si, &pi)) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);
             return 0;
         }
@@ -93,6 +156,9 @@ void CEncoderSession::Stop() {
     Sleep(kGraceMs);
     AttachConsole(processId);
     SetConsoleCtrlHandler(nullptr, TRUE);
+    // The encoder heads a new process group, where Ctrl+C stays disabled: the 'q' it reads from
+    // its console is what ends it cleanly. The break goes too, for an encoder that listens to it.
+    SendQuitKey();
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, processId);
     WaitForSingleObject(process, kCtrlCWaitMs);
     FreeConsole();

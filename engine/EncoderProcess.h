@@ -9,9 +9,17 @@ inline constexpr UINT WM_APP_LAUNCH_FAILED = WM_APP + 301;
 // Posted when the encoder ended while its session was current: wParam the session, lParam the exit code.
 inline constexpr UINT WM_APP_ENCODER_ENDED = WM_APP + 302;
 
+// The folder the encoder is launched from and runs in, so that a bare recording file name lands
+// there whatever the process's current folder has become. Start-up decides it once: the start-up
+// folder when it holds ffmpeg.exe, else the program's own folder.
+std::wstring DecideEncoderFolder();
+void SetEncoderFolder(const std::wstring& folder);
+// The decided folder; the current folder when start-up decided none.
+std::wstring EncoderFolder();
+
 class CEncoderSession {
 public:
-    static constexpr DWORD kGraceMs = 2000;   // before the Ctrl+C
+    static constexpr DWORD kGraceMs = 2000;   // before the 'q' and the Ctrl+C
     static constexpr DWORD kCtrlCWaitMs = 10000;
 
     CEncoderSession() = default;
@@ -19,10 +27,12 @@ public:
     CEncoderSession(const CEncoderSession&) = delete;
     CEncoderSession& operator=(const CEncoderSession&) = delete;
 
-    // Starts StreamWorkerProc, which launches "ffmpeg.exe" with commandLine unless Stop came first.
-    // A non-empty environment (a Unicode block) is the encoder's instead of this process's.
+    // Starts StreamWorkerProc, which launches ffmpeg.exe of EncoderFolder() with commandLine
+    // unless Stop came first. A non-empty environment (a Unicode block) is the encoder's instead
+    // of this process's.
     void Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment = {});
-    // Waits 2 s, sends Ctrl+C to the encoder's group, waits up to 10 s, terminates it.
+    // Waits 2 s, types 'q' into the encoder's console and sends Ctrl+C to its group, waits up to
+    // 10 s for it to finish its outputs, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.
     void Stop();
     // True once for a session whose encoder ended by itself before any Stop: the session is then

@@ -37,3 +37,20 @@ fi
 # No sound devices here: keep Wine's ALSA probing quiet.
 "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1 || true
 "$WINESERVER" -w || true
+# The real Windows encoder for the Windows tests (ffmpeg 4.1, x86-64), from the npm registry's
+# @ffmpeg-installer/win32-x64 package: packed and unpacked, nothing else fetched.
+encoder=/opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe
+if [ ! -f "$encoder" ]; then
+  if ! command -v npm >/dev/null 2>&1; then
+    for i in 1 2 3; do
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends npm && break
+      [ "$i" = 3 ] && exit 1; sleep 5; apt-get update -q || true
+    done
+  fi
+  unpack=$(mktemp -d)
+  (cd "$unpack" && npm pack --silent @ffmpeg-installer/win32-x64@4.1.0 >/dev/null &&
+     tar xzf ffmpeg-installer-win32-x64-4.1.0.tgz package/ffmpeg.exe)
+  mkdir -p "$(dirname "$encoder")"
+  mv "$unpack/package/ffmpeg.exe" "$encoder"
+  rm -rf "$unpack"
+fi

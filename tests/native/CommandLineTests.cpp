@@ -286,3 +286,39 @@ TEST_F(CommandLineTest, FrameRateIsAWholeNumberFrom1To240) {
               L"Streaming cannot start: the frame rate \"30 -i x\" is not a whole number from 1 to 240. "
               L"Please choose a frame rate in Media Settings and try again.");
 }
+
+TEST_F(CommandLineTest, QuotesAndBackslashesInsideTheTeeTargetAreEscapedForTheTee) {
+    const struct {
+        const char* title;
+        const wchar_t* url;
+        const wchar_t* key;
+        const wchar_t* path;  // "" for no local file
+        const wchar_t* tee;
+        const wchar_t* localFile;
+    } cases[] = {
+        {"plain values stay byte for byte", L"rtmp://a/live", L"k-1", L"C:\\V\\rec.mp4",
+         L"\"[f=flv:onfail=ignore]rtmp://a/live/k-1|[f=flv:onfail=ignore]C:/V/rec.mp4\" -y", L"C:\\V\\rec.mp4"},
+        {"apostrophes in the path", L"", L"", L"C:\\users\\Public\\Videos\\O'Brien's talk.mp4",
+         L"\"[f=flv:onfail=ignore]C:/users/Public/Videos/O\\'Brien\\'s talk.mp4\" -y",
+         L"C:\\users\\Public\\Videos\\O'Brien's talk.mp4"},
+        {"apostrophe in a WMV path", L"", L"", L"D:\\it's.wmv", L"\"D:/it\\'s.wmv\" -y", L"D:\\it's.wmv"},
+        {"apostrophe in a key keeps the targets after it", L"rtmp://a/live", L"ab'cd", L"C:\\V\\rec.mp4",
+         L"\"[f=flv:onfail=ignore]rtmp://a/live/ab\\'cd|[f=flv:onfail=ignore]C:/V/rec.mp4\" -y", L"C:\\V\\rec.mp4"},
+        {"backslash inside a key and a URL", L"rtmp://a\\b/live", L"x\\y", L"",
+         L"\"[f=flv:onfail=ignore]rtmp://a\\\\b/live/x\\\\y\" -y", L""},
+        {"both in one key, and a path starting with one", L"rtmp://a/live", L"\\'k'", L"\\\\server\\share\\a'b.mp4",
+         L"\"[f=flv:onfail=ignore]rtmp://a/live/\\\\\\'k\\'|[f=flv:onfail=ignore]//server/share/a\\'b.mp4\" -y",
+         L"\\\\server\\share\\a'b.mp4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        servers.clear();
+        if (*c.url) servers.AppendServer(Server(L"A", c.url, c.key, 1));
+        in.saveLocally = *c.path != 0;
+        in.recordingPath = c.path;
+        const ComposedCommand composed = Compose();
+        ASSERT_EQ(composed.error, ComposeError::None);
+        EXPECT_EQ(Tee(), c.tee);
+        EXPECT_EQ(composed.localFile, c.localFile);  // the user is told the file as chosen
+    }
+}

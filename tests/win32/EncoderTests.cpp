@@ -1,9 +1,12 @@
 // Start and Stop with a stand-in encoder: the exact command line, the Stop timings, no leftovers.
 #include "MainWindowFixture.h"
 #include "engine/CommandLine.h"
+#include "engine/EncoderProcess.h"
 #include <commctrl.h>
+#include <dlgs.h>
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -64,7 +67,7 @@ std::wstring Slashed(std::wstring path) {
 
 }  // namespace
 
-TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByCtrlC) {
+TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByTheQuitKey) {
     std::wstring settings = kThreeServers;
     settings.replace(settings.find(L"DemoMode=1"), 10, L"DemoMode=0");
     Build(settings);
@@ -105,9 +108,10 @@ TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByCtrlC) {
     EXPECT_FALSE(Enabled(IDC_RECORDING_FILE));
 
     const DWORD took = TimedStop();
-    std::printf("Stop with an encoder that ends on Ctrl+C: %lu ms\n", static_cast<unsigned long>(took));
+    std::printf("Stop with an encoder that ends on 'q': %lu ms\n", static_cast<unsigned long>(took));
     EXPECT_GE(took, 2000u);
-    EXPECT_LT(took, 5000u);  // ended by the Ctrl+C, long before the 10 s bound
+    EXPECT_LT(took, 5000u);  // ended by the key, long before the 10 s bound
+    EXPECT_EQ(ReadWholeFile(work / L"fake_encoder.end"), L"q");  // Ctrl+C never reaches a new group
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
     ExpectIdle();
     EXPECT_TRUE(Enabled(IDC_START));  // Save Locally with a path
@@ -120,7 +124,7 @@ TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByCtrlC) {
     TimedStop();
 }
 
-TEST_F(EncoderFixture, EncoderIgnoringCtrlCIsTerminatedAfterTheBound) {
+TEST_F(EncoderFixture, EncoderIgnoringTheQuitKeyIsTerminatedAfterTheBound) {
     Build(kThreeServers);
     InstallEncoder();
     SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"ignore");
@@ -128,7 +132,7 @@ TEST_F(EncoderFixture, EncoderIgnoringCtrlCIsTerminatedAfterTheBound) {
     Click(IDC_START);
     ASSERT_TRUE(WaitForEncoder());
     const DWORD took = TimedStop();
-    std::printf("Stop with an encoder that ignores Ctrl+C: %lu ms\n", static_cast<unsigned long>(took));
+    std::printf("Stop with an encoder that ignores 'q' and Ctrl+C: %lu ms\n", static_cast<unsigned long>(took));
     EXPECT_GE(took, 11900u);
     EXPECT_LT(took, 15000u);
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
@@ -168,6 +172,60 @@ TEST_F(EncoderFixture, EncoderThatEndsByItselfEndsTheSessionWithOneNotice) {
     EXPECT_EQ(FakeShell::Balloons().size(), 3u);  // only the second session's start
     EXPECT_NE(FakeShell::Balloons().back(), notice);
     ExpectIdle();
+}
+
+// The real Save As dialog, driven through its own window from another thread: the user types a
+// folder and Return (the dialog goes into it), then a file name and Return.
+TEST_F(EncoderFixture, RealSaveAsInAnotherFolderThenStartLaunchesTheEncoder) {
+    Build(kThreeServers);
+    InstallEncoder();
+    SetEncoderFolder(work.Path());  // as start-up decides it
+    Choose(0, L"Twitch");
+    Click(IDC_SAVE_LOCALLY);
+    TempFolder other{L"other"};
+    bool driven = false;
+    std::thread person([&] {
+        auto typeAndReturn = [](HWND dialog, const std::wstring& text) {
+            HWND name = GetDlgItem(dialog, cmb13);
+            if (!name) name = GetDlgItem(dialog, edt1);
+            HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr);
+            SetWindowTextW(edit ? edit : name, text.c_str());
+            PostMessageW(edit ? edit : name, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(edit ? edit : name, WM_KEYUP, VK_RETURN, 0xC0000001);
+        };
+        auto saveAs = [] {
+            HWND d = nullptr;
+            for (int i = 0; i < 300 && !(d && IsWindowVisible(d)); ++i, Sleep(50)) d = FindWindowW(L"#32770", L"Save As");
+            return d;
+        };
+        HWND dialog = saveAs();
+        if (!dialog) return;
+        typeAndReturn(dialog, other.Path());
+        Sleep(1000);
+        if (!IsWindow(dialog)) return;
+        typeAndReturn(dialog, L"clip.mp4");
+        driven = true;
+    });
+    SetUserInterface(nullptr);  // the platform's dialogs
+    Click(IDC_BROWSE);
+    SetUserInterface(&user);
+    person.join();
+    ASSERT_TRUE(driven) << "no Save As window";
+    EXPECT_EQ(Text(IDC_RECORDING_FILE), other / L"clip.mp4");
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_EQ(std::wstring(current), work.Path()) << "the dialog moved the current folder";
+
+    SetCurrentDirectoryW(other.Path().c_str());  // whatever the current folder has become
+    ASSERT_TRUE(Enabled(IDC_START));
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder()) << "the encoder was not launched";
+    const std::wstring log = EncoderLog();
+    EXPECT_EQ(log.substr(log.find(L'\n') + 1), work.Path() + L"\n");  // its working folder
+    EXPECT_NE(log.find(Slashed(other / L"clip.mp4") + L"\""), std::wstring::npos);
+    TimedStop();
+    SetCurrentDirectoryW(work.Path().c_str());
+    SetEncoderFolder(L"");
 }
 
 TEST_F(EncoderFixture, MissingEncoderGivesExactlyOneMessageAndIdle) {

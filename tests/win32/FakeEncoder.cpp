@@ -1,13 +1,24 @@
 // A stand-in for ffmpeg.exe, for tests only: records how it was started, then behaves as
-// VANDREL_FAKE_MODE says: "ctrlc" ends on Ctrl+C (the default), "ignore" ignores it, "exit" ends at once,
-// "late" ends by itself after a second with exit code 7. With FFREPORT set it writes a report as the
+// VANDREL_FAKE_MODE says: "q" (the default) ends with code 0 on the key 'q' typed into its console,
+// "ignore" ignores the key, "exit" ends at once, "late" ends by itself after a second with exit code 7.
+// Like the real encoder it installs a Ctrl+C handler (ending with code 3) and never enables Ctrl+C,
+// which a new process group starts with disabled. With FFREPORT set it writes a report as the
 // real one does: its command line first (keys and all), then the lines of the file named by
 // VANDREL_FAKE_REPORT, if any; "late" and "exit" copy them before ending.
 #include <windows.h>
 #include <cstdio>
 #include <string>
 
+// How it ended, for the tests: fake_encoder.end holds "q" or "ctrl+c".
+static void Ended(const char* how) {
+    HANDLE f = CreateFileW(L"fake_encoder.end", GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, how, lstrlenA(how), &written, nullptr);
+    CloseHandle(f);
+}
+
 static BOOL WINAPI OnCtrl(DWORD) {
+    Ended("ctrl+c");
     ExitProcess(3);
 }
 
@@ -54,15 +65,11 @@ static void WriteReport() {
 int wmain() {
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
-    wchar_t mode[32] = L"ctrlc";
+    wchar_t mode[32] = L"q";
     GetEnvironmentVariableW(L"VANDREL_FAKE_MODE", mode, 32);
-    if (lstrcmpW(mode, L"ignore") == 0)
-        SetConsoleCtrlHandler(nullptr, TRUE);
-    else
-        SetConsoleCtrlHandler(OnCtrl, TRUE);
-    // A new process group starts with Ctrl+C ignored: take it back unless asked to ignore it.
-    if (lstrcmpW(mode, L"ignore") != 0) SetConsoleCtrlHandler(nullptr, FALSE);
+    SetConsoleCtrlHandler(OnCtrl, TRUE);
 
+    DeleteFileW(L"fake_encoder.end");
     HANDLE log = CreateFileW(L"fake_encoder.log", GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     const unsigned char bom[2] = {0xFF, 0xFE};
     DWORD written = 0;
@@ -80,5 +87,18 @@ int wmain() {
         Sleep(1000);
         return 7;
     }
-    for (;;) Sleep(50);
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    for (;;) {
+        INPUT_RECORD key{};
+        DWORD read = 0;
+        if (lstrcmpW(mode, L"ignore") == 0 || !ReadConsoleInputW(input, &key, 1, &read)) {
+            Sleep(50);
+            continue;
+        }
+        if (read == 1 && key.EventType == KEY_EVENT && key.Event.KeyEvent.bKeyDown &&
+            key.Event.KeyEvent.uChar.UnicodeChar == L'q') {
+            Ended("q");
+            return 0;
+        }
+    }
 }

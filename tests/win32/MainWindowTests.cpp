@@ -117,7 +117,7 @@ TEST_F(MainWindowFixture, BrowseUsesTheDefaultFormatAndFallsBackOnCancel) {
     EXPECT_EQ(r.filter, L"MP4 Video File (*.mp4)|*.mp4|Windows Media Video File (*.wmv)|*.wmv|All Files (*.*)|*.*||");
     EXPECT_EQ(r.defaultExt, L"mp4");
     EXPECT_EQ(r.fileName, L"Screen Recording");
-    EXPECT_EQ(r.flags, DWORD(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
+    EXPECT_EQ(r.flags, DWORD(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR));
     user.saveAsAnswer.reset();
     Click(IDC_BROWSE);  // cancelled with nothing remembered: the initial name with ".wmv"
     EXPECT_EQ(Text(IDC_RECORDING_FILE), L"Screen Recording.wmv");

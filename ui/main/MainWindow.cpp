@@ -375,7 +375,8 @@ void CBrowseEdit::OnBrowseButton(HWND owner) {
         request.filter = L"MP4 Video File (*.mp4)|*.mp4|Windows Media Video File (*.wmv)|*.wmv|All Files (*.*)|*.*||";
     request.defaultExt = m_strDefaultExt;
     request.fileName = L"Screen Recording";
-    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    // The current folder stays where it is whatever folder the user browses to.
+    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     if (auto chosen = UI().SaveAs(owner, request))
         SetText(*chosen);
     else

@@ -1,0 +1,114 @@
+// Installed as ffmpeg.exe by tests: runs the real Windows encoder on the application's line with
+// each DirectShow input swapped for a generated source of the same shape (nothing else changes).
+// The real encoder (encoder\ffmpeg.exe beside this program) runs in this console and this process
+// group, so it gets what the application sends exactly as a lone encoder would. This program never
+// reads console input and never changes console control handling.
+// It reports to encoder_wrapper.log beside itself (UTF-8, one "name value" a line, written as it goes):
+//   dir  the working folder it was started in
+//   line the command line it was given
+//   real the command line the real encoder was given
+//   pid  the real encoder's process id
+//   exit the real encoder's exit code, written only when the real encoder ended by itself
+// and returns the real encoder's exit code.
+#include <windows.h>
+#include <string>
+
+namespace {
+
+std::wstring ModuleFolder() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+void Report(const std::wstring& name, const std::wstring& value) {
+    const std::wstring text = name + L" " + value + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    HANDLE log = CreateFileW((ModuleFolder() + L"\\encoder_wrapper.log").c_str(), FILE_APPEND_DATA,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(log, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    CloseHandle(log);
+}
+
+// The application's values never hold a double quote: a quoted value ends at the next one.
+bool TakeQuoted(const std::wstring& line, size_t& at, const wchar_t* prefix) {
+    const size_t n = lstrlenW(prefix);
+    if (line.compare(at, n, prefix) != 0) return false;
+    const size_t close = line.find(L'"', at + n);
+    if (close == std::wstring::npos) return false;
+    at = close + 1;
+    return true;
+}
+
+std::wstring GeneratedInputs(std::wstring line) {
+    std::wstring rate = L"12";
+    const std::wstring head = L"ffmpeg -framerate ";
+    if (line.compare(0, head.size(), head) == 0 && line.find(L"-f dshow -i video=") != std::wstring::npos) {
+        const size_t end = line.find(L' ', head.size());
+        rate = line.substr(head.size(), end - head.size());
+        line.erase(7, end + 1 - 7);  // the frame rate belongs to the DirectShow input
+    }
+    std::wstring out;
+    int videos = 0;
+    for (size_t at = 0; at < line.size();) {
+        const size_t from = at;
+        if (TakeQuoted(line, at, L"-f dshow -i video=\"")) {
+            size_t audio = at;
+            const bool withAudio = TakeQuoted(line, audio, L":audio=\"");
+            if (withAudio) {
+                at = audio;
+                out += L"-f lavfi -i testsrc2=size=1280x800:rate=" + rate + L"[out0];sine=frequency=440:sample_rate=44100[out1]";
+            } else {
+                out += videos == 0 ? L"-f lavfi -i testsrc2=size=1280x800:rate=" + rate
+                                   : std::wstring(L"-f lavfi -i testsrc=size=640x480:rate=30");
+            }
+            ++videos;
+        } else if (TakeQuoted(line, at, L"-f dshow -i audio=\"")) {
+            out += L"-f lavfi -i sine=frequency=880:sample_rate=44100";
+        } else {
+            out += line[from];
+            at = from + 1;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+int wmain() {
+    wchar_t dir[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, dir);
+    Report(L"dir", dir);
+    const std::wstring line = GetCommandLineW();
+    Report(L"line", line);
+    std::wstring real = GeneratedInputs(line);
+    Report(L"real", real);
+
+    const std::wstring encoder = ModuleFolder() + L"\\encoder\\ffmpeg.exe";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    // Started suspended into a job that ends it with this program: a terminated wrapper must not
+    // leave the real encoder behind, as a terminated encoder leaves nothing.
+    if (!CreateProcessW(encoder.c_str(), real.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
+        Report(L"failed", std::to_wstring(GetLastError()));
+        return 1;
+    }
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (job) AssignProcessToJobObject(job, pi.hProcess);
+    Report(L"pid", std::to_wstring(pi.dwProcessId));
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    Report(L"exit", std::to_wstring(code));
+    return static_cast<int>(code);
+}

@@ -1,0 +1,82 @@
+// Sessions of the application with the real Windows encoder (through the wrapper, RealEncoder.h).
+#include "MainWindowFixture.h"
+#include "RealEncoder.h"
+#include "engine/EncoderProcess.h"
+#include <cstdio>
+
+namespace {
+
+class RealEncoderSession : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        FreeConsole();  // like the GUI program: the encoder's console is the only one it attaches to
+        ASSERT_FALSE(RealEncoderPath().empty()) << "no real encoder: run scripts/setup.sh (VANDREL_REAL_ENCODER)";
+        ASSERT_TRUE(InstallRealEncoder(work.Path()));
+        GetCurrentDirectoryW(MAX_PATH, m_oldDir);
+        SetCurrentDirectoryW(work.Path().c_str());
+        SetEncoderFolder(work.Path());  // as start-up decides it
+    }
+    void TearDown() override {
+        if (g_bSessionRunning) dlg->OnStop();
+        SetEncoderFolder(L"");
+        SetCurrentDirectoryW(m_oldDir);
+        MainWindowFixture::TearDown();
+        EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "an encoder outlived its test";
+        KillProcesses(L"ffmpeg.exe");
+    }
+    // Waits until the real encoder has written for about `seconds` of the session.
+    bool Encode(const std::wstring& file, DWORD seconds) const {
+        if (!PumpUntil([&] { return ReadWrapperReport(work.Path()).realPid != 0; }, 15000)) return false;
+        if (!PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000)) return false;
+        PumpFor(seconds * 1000);
+        return !ReadWrapperReport(work.Path()).exitedByItself;  // still running
+    }
+    DWORD TimedStop() const {
+        const DWORD start = GetTickCount();
+        Click(IDC_STOP);
+        return GetTickCount() - start;
+    }
+
+    TempFolder work{L"real"};
+    wchar_t m_oldDir[MAX_PATH] = {};
+};
+
+}  // namespace
+
+// One session proves Stop by the quit key and the tee escaping: a key and a path with apostrophes,
+// the key's target before the file's (an unescaped quote would swallow the file).
+TEST_F(RealEncoderSession, StopEndsTheRealEncoderByItselfAndTheFileLandsAtTheChosenPath) {
+    const std::wstring folder = work / L"O'Brien's videos";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring file = folder + L"\\O'Brien's talk.mp4";
+    // Nothing listens on this port: the channel fails at once and the file goes on.
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
+          L"[Dead]\r\nRtmpurl=rtmp://127.0.0.1:19399/live\r\nKey=it's\r\n");
+    Choose(0, L"Dead");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(file);
+    Click(IDC_START);
+    ASSERT_TRUE(Encode(file, 2)) << "the real encoder did not write " << std::string(file.begin(), file.end());
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 2);  // the wrapper and the real encoder
+
+    const DWORD took = TimedStop();
+    std::printf("Stop with the real encoder: %lu ms\n", static_cast<unsigned long>(took));
+    EXPECT_GE(took, 2000u);
+    EXPECT_LT(took, 6000u);  // a terminated encoder takes 12 s
+    const WrapperReport report = ReadWrapperReport(work.Path());
+    EXPECT_TRUE(report.exitedByItself) << "the real encoder was terminated";
+    EXPECT_EQ(report.exitCode, 0u);
+    EXPECT_EQ(report.workingFolder, work.Path());
+    EXPECT_NE(report.line.find(L"rtmp://127.0.0.1:19399/live/it\\'s|[f=flv:onfail=ignore]"), std::wstring::npos);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*.mp4").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(found.cFileName, L"O'Brien's talk.mp4");
+    EXPECT_FALSE(FindNextFileW(search, &found)) << "a second file";
+    FindClose(search);
+    const double playsTo = PlaysTo(file);
+    std::printf("The file decodes to %.2f s\n", playsTo);
+    EXPECT_GE(playsTo, 2.0);  // to its end: a cut file fails the full decode
+}
