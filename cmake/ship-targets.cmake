@@ -1,7 +1,7 @@
 # Shipping checks: the installer under Wine, the launched line with the real encoder, benchmarks.
-add_executable(session_line_tests tests/win32/TestSupport.cpp tests/win32/SessionLineTests.cpp ${VANDREL_RC})
+add_executable(session_line_tests tests/win32/TestSupport.cpp tests/win32/RealEncoder.cpp tests/win32/SessionLineTests.cpp ${VANDREL_RC})
 target_include_directories(session_line_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
-add_dependencies(session_line_tests vandrel_art fake_encoder)
+add_dependencies(session_line_tests vandrel_art fake_encoder encoder_wrapper)
 target_link_libraries(session_line_tests PRIVATE vandrel_win32 GTest::gtest_main)
 
 # Installs, starts and uninstalls the x86-64 build of the shipped installer script.
@@ -16,7 +16,8 @@ add_test(NAME real_encoder_session
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 set_tests_properties(real_encoder_session PROPERTIES TIMEOUT 240 RUN_SERIAL ON)
 
-# The README's relay file, run by nginx-rtmp on 127.0.0.1 between one channel and two servers.
+# The README's relay file, run by nginx-rtmp on 127.0.0.1 between the application's real encoder
+# and two servers.
 add_test(NAME relay_recipe
   COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/relay.sh ${CMAKE_BINARY_DIR}/session_line_tests.exe ${CMAKE_BINARY_DIR}/relay
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,10 +1,11 @@
 #!/bin/sh
 # The README's relay recipe, run as users copy it: docs/relay/nginx-relay.conf relays on
-# 127.0.0.1 with only its listening port and each destination's server address moved to
+# 127.0.0.1 with only its listening port, its log and each destination's server address moved to
 # loopback; every destination it pushes to is an nginx-rtmp server of its own. The application
-# streams one channel to the relay (its line run by Debian's ffmpeg, each DirectShow input
-# replaced by a generated source). Proves: each destination records H.264 + MP3 under the key
-# the file gives it, and it plays for the length of the session.
+# streams one channel to the relay with the real Windows encoder, started and stopped by the
+# application itself (session_line_tests.exe, through the wrapper that swaps the DirectShow
+# inputs for generated sources). Proves: each destination records H.264 + MP3 under the key the
+# file gives it, and it plays for the length of the session.
 # Usage: relay.sh SESSION_LINE_TESTS.EXE WORKDIR
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,7 +19,7 @@ fail() { echo "FAIL: $1"; fails=$((fails + 1)); }
 . "$root/tests/e2e/rtmp.sh"
 servers=""
 stop_all() { for p in $servers; do nginx_pid=$p; stop_rtmp; done; servers=""; }
-trap 'stop_all; [ -n "${enc:-}" ] && kill -9 "$enc" 2>/dev/null' EXIT
+trap stop_all EXIT
 
 # 1. The file with "listen PORT;" on 127.0.0.1:$base, the Nth push's server on $base+N and its
 # log here; applications, keys and everything else as written.
@@ -35,17 +36,7 @@ sed -n 's|^[ \t]*push[ \t]*rtmp://127\.0\.0\.1:\([0-9]*\)/\([^/]*\)/\([^ ;]*\).*
 [ "$(wc -l < "$work/pushes.txt")" -ge 2 ] || { fail "the file pushes to at least two servers"; exit 1; }
 app=$(sed -n 's/^[ \t]*application[ \t]*\([^ {]*\).*/\1/p' "$work/relay.conf" | head -1)
 
-# 2. The application's line for one channel to the relay, for Debian's ffmpeg.
-line="$work/line.txt"
-VANDREL_E2E_RELAY_LINE="Z:$(echo "$line" | tr / '\\')" VANDREL_E2E_RELAY_URL="rtmp://127.0.0.1:$base/$app" \
-  timeout 120 sh "$root/cmake/wine-emu.sh" "$tests_exe" --gtest_filter='*Relay*' >"$work/line-test.log" 2>&1 </dev/null ||
-  fail "the application's line for the relay: $(grep -m1 -A3 'Failure' "$work/line-test.log")"
-[ -s "$line" ] || { cat "$work/line-test.log"; fail "the application launched its line"; exit 1; }
-echo "launched: $(cat "$line")"
-sh "$root/tests/e2e/native-args.sh" "$line" > "$work/args.txt"
-grep -q dshow "$work/args.txt" && fail "every DirectShow input replaced"
-
-# 3. The destinations, then the relay as nginx runs it (in the foreground, its files here).
+# 2. The destinations, then the relay as nginx runs it (in the foreground, its files here).
 while read -r port papp key; do
   rtmp_app=$papp start_rtmp "$work/dest-$port" "$port" || exit 1
   servers="$servers $nginx_pid"
@@ -58,18 +49,16 @@ until ss -ltn | grep -q "127.0.0.1:$base "; do
   i=$((i + 1)); [ $i -gt 100 ] && { cat "$work/relay/error.log"; fail "the relay listens on $base"; exit 1; }; sleep 0.1
 done
 
-# 4. An 8-second session, ended by Ctrl+C as the application ends it.
-set --
-while IFS= read -r a; do set -- "$@" "$a"; done < "$work/args.txt"
-ffmpeg "$@" </dev/null >"$work/ffmpeg.log" 2>&1 &
-enc=$!
-sleep 8; kill -INT "$enc"
-i=0; while kill -0 "$enc" 2>/dev/null; do i=$((i + 1)); [ $i -gt 100 ] && kill -9 "$enc"; sleep 0.1; done
-wait "$enc" 2>/dev/null; enc=""
+# 3. An 8-second session of the application to the relay, ended by Stop. The real encoder is
+# where scripts/setup.sh puts it, unless VANDREL_REAL_ENCODER names another.
+encoder=${VANDREL_REAL_ENCODER:-Z:/opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe}
+VANDREL_REAL_ENCODER="$encoder" VANDREL_E2E_RELAY_URL="rtmp://127.0.0.1:$base/$app" \
+  timeout 120 sh "$root/cmake/wine-emu.sh" "$tests_exe" --gtest_filter='*Relay*' >"$work/session.log" 2>&1 </dev/null &&
+  grep -q '^\[  PASSED  \] 1 test' "$work/session.log" || { cat "$work/session.log"; fail "the session to the relay"; }
 sleep 1  # the relay ends its pushes, the destinations close their recordings
 stop_all
 
-# 5. What each destination recorded: both streams, decoded to the end without an error.
+# 4. What each destination recorded: both streams, decoded to the end without an error.
 while read -r port papp key; do
   f="$work/dest-$port/rec/$key.flv"
   c=$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$f" 2>/dev/null </dev/null | sort | tr '\n' ' ')

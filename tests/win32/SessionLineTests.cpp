@@ -1,7 +1,9 @@
-// The lines the application launches, written out for the real-encoder tests: a session with the
-// overlay camera, sound, two channels and a local MP4 file (tests/e2e/real-encoder.sh), and one
-// channel to a relay (tests/e2e/relay.sh).
+// Sessions the end-to-end scripts run: the line for the overlay camera, sound, two channels and a
+// local MP4 file, written out for tests/e2e/real-encoder.sh; one channel to a relay through the
+// real encoder, for tests/e2e/relay.sh.
 #include "MainWindowFixture.h"
+#include "RealEncoder.h"
+#include "engine/EncoderProcess.h"
 #include <cstdio>
 
 namespace {
@@ -78,18 +80,35 @@ TEST_F(SessionLine, SessionWithOverlaySoundTwoChannelsAndFileLaunchesItsLine) {
     WriteLine(L"VANDREL_E2E_LINE", line);
 }
 
-// One channel to a relay, as the README sets it up: the server's URL names the relay's
-// application; the key only names the stream there.
-TEST_F(SessionLine, OneChannelToARelayLaunchesItsLine) {
-    FreeConsole();
-    const std::wstring url = Env(L"VANDREL_E2E_RELAY_URL", L"rtmp://127.0.0.1:19600/relay");
+// One channel to a relay, as the README sets it up, through the real encoder the application
+// starts and stops itself: the server's URL names the relay's application, the key only names the
+// stream there. tests/e2e/relay.sh starts the relay and its destinations first and checks what
+// they recorded; without them (no VANDREL_E2E_RELAY_URL) there is nothing to stream to.
+TEST_F(SessionLine, OneChannelToARelayStreamsThroughTheRealEncoder) {
+    const std::wstring url = Env(L"VANDREL_E2E_RELAY_URL", L"");
+    if (url.empty()) GTEST_SKIP() << "run by tests/e2e/relay.sh";
+    FreeConsole();  // like the GUI program: the encoder's console is the only one it attaches to
+    ASSERT_FALSE(RealEncoderPath().empty()) << "no real encoder: run scripts/setup.sh (VANDREL_REAL_ENCODER)";
+    ASSERT_TRUE(InstallRealEncoder(work.Path()));
+    SetEncoderFolder(work.Path());
     Build(L"[Device]\r\nAudioDevice=Microphone (USB Audio)\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\n"
           L"MuteAudio=0\r\nDemoMode=1\r\n"
           L"[Relay]\r\nRtmpurl=" + url + L"\r\nKey=vandrel\r\nPort=1935\r\n");
     Choose(0, L"Relay");
-    const std::wstring line = Launch();
-    ASSERT_FALSE(line.empty());
-    EXPECT_NE(line.find(L"-f dshow -i audio=\"Microphone (USB Audio)\""), std::wstring::npos);
-    EXPECT_NE(line.find(L" -f tee \"[f=flv:onfail=ignore]" + url + L"/vandrel\" -y"), std::wstring::npos);
-    WriteLine(L"VANDREL_E2E_RELAY_LINE", line);
+    Click(IDC_START);
+    const bool started = PumpUntil([&] { return ReadWrapperReport(work.Path()).realPid != 0; }, 15000);
+    if (started) PumpFor(8000);
+    const bool running = g_bSessionRunning && !ReadWrapperReport(work.Path()).exitedByItself;
+    if (g_bSessionRunning) Click(IDC_STOP);
+    SetEncoderFolder(L"");
+    ASSERT_TRUE(started) << "the real encoder did not start";
+    EXPECT_TRUE(running) << "the session ended before Stop";
+
+    const WrapperReport report = ReadWrapperReport(work.Path());
+    EXPECT_NE(report.line.find(L"-f dshow -i audio=\"Microphone (USB Audio)\""), std::wstring::npos);
+    EXPECT_NE(report.line.find(L" -f tee \"[f=flv:onfail=ignore]" + url + L"/vandrel\" -y"), std::wstring::npos);
+    EXPECT_TRUE(report.exitedByItself) << "the real encoder was terminated";
+    EXPECT_EQ(report.exitCode, 0u);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    KillProcesses(L"ffmpeg.exe");
 }
