@@ -7,6 +7,7 @@ add_library(vandrel_win32 STATIC
   ui/framework/Dialog.cpp
   ui/framework/UserInterface.cpp
   ui/theme/Theme.cpp
+  ui/theme/ThemedDialog.cpp
   ui/main/MainWindow.cpp
   ui/main/SessionControls.cpp
   ui/main/SidebarPicture.cpp

@@ -4,6 +4,7 @@
 #include "app/InstanceChecker.h"
 #include "config/Win32SettingsStore.h"
 #include "ui/theme/Theme.h"
+#include "ui/theme/ThemedDialog.h"
 #include <atomic>
 
 namespace {
@@ -175,5 +176,107 @@ TEST_F(MainWindowFixture, FirstStartOpensTheHelpAndThenTheMediaSettings) {
         EXPECT_EQ(user.Modals(), expected) << "DemoMode=" << demoMode;
         TearDown();
         user.ClearModals();
+    }
+}
+
+namespace {
+// The main window's template with a table of its own and no other code: what the theme layer
+// does with each role and with the controls the table leaves out.
+class CThemeProbe : public CThemedDialog {
+public:
+    explicit CThemeProbe(const wchar_t* theme) : CThemedDialog(IDD_MAIN, kLook), m_theme(theme) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        ApplyTheme(m_theme);
+        return TRUE;
+    }
+
+private:
+    static constexpr ThemeException kLook[] = {
+        {IDC_TITLE, ThemeRole::Heading}, {IDC_LINK_HELP, ThemeRole::SideLink}, {IDC_STATUS, ThemeRole::Alert},
+        {IDC_CLOSE, ThemeRole::FlatButton}, {IDC_START, ThemeRole::DarkButton},
+    };
+    std::wstring m_theme;
+};
+
+COLORREF BrushColor(LRESULT brush) {
+    LOGBRUSH lb{};
+    return brush && GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof lb, &lb) ? lb.lbColor : CLR_INVALID;
+}
+
+LONG FontHeight(HWND control) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return std::wstring(lf.lfFaceName) == L"Arial" ? lf.lfHeight : 0;
+}
+}  // namespace
+
+TEST(ThemeLayer, EachRoleAndTheGeneralRulesInBothLooks) {
+    // The light look leaves all but the table's controls to the platform's colours.
+    const COLORREF face = GetSysColor(COLOR_3DFACE), field = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF none = CLR_INVALID;
+    struct Answer {
+        int id;
+        UINT msg;
+        COLORREF lightText, lightBrush, darkText, darkBrush;
+    };
+    const Answer answers[] = {
+        {IDC_STATUS, WM_CTLCOLORSTATIC, ColorAlertRed, face, ColorAlertRed, ColorDarkBackground},
+        {IDC_LINK_HELP, WM_CTLCOLORSTATIC, ColorWhite, ColorSidebarBlue, ColorWhite, ColorSidebarBlue},
+        {IDC_CHANNEL1_LABEL, WM_CTLCOLORSTATIC, text, face, ColorWhite, ColorDarkBackground},
+        {IDC_RECORDING_FILE, WM_CTLCOLORSTATIC, text, face, ColorWhite, ColorDarkField},  // disabled edit
+        {IDC_CHANNEL1, WM_CTLCOLOREDIT, text, field, ColorWhite, ColorDarkField},          // combo field
+        {IDC_CHANNEL1, WM_CTLCOLORLISTBOX, text, field, ColorWhite, ColorDarkField},
+    };
+    struct Pixel {
+        int id;
+        COLORREF light, dark;  // none: anything but the dark field
+    };
+    const Pixel pixels[] = {
+        {IDC_CLOSE, ColorAccentBlue, ColorAccentBlue},
+        {IDC_START, none, ColorDarkField},
+        {IDC_STOP, none, none},  // not in the table: a platform button in both looks
+        {IDC_SAVE_LOCALLY, none, ColorDarkField},  // every check box is dark in the dark look
+    };
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    ScriptedUser user;
+    for (const wchar_t* theme : {L"Light", L"Dark"}) {
+        const bool dark = IsDarkTheme(theme);
+        CThemeProbe probe(theme);
+        ASSERT_TRUE(probe.Create(nullptr));
+        ShowWindow(probe.Handle(), SW_SHOWNORMAL);
+        HWND h = probe.Handle();
+        EXPECT_EQ(probe.IsDark(), dark);
+        EXPECT_EQ(FontHeight(GetDlgItem(h, IDC_TITLE)), -MulDiv(150, dpi, 720));
+        EXPECT_EQ(FontHeight(GetDlgItem(h, IDC_LINK_HELP)), -MulDiv(105, dpi, 720));
+        EXPECT_EQ(FontHeight(GetDlgItem(h, IDC_STATUS)), 0);  // the template's
+        HDC dc = CreateCompatibleDC(nullptr);
+        for (const Answer& a : answers) {
+            const LRESULT brush = SendMessageW(h, a.msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(h, a.id)));
+            EXPECT_EQ(BrushColor(brush), dark ? a.darkBrush : a.lightBrush) << "control " << a.id << " message " << a.msg << " look " << dark;
+            EXPECT_EQ(GetTextColor(dc), dark ? a.darkText : a.lightText) << "control " << a.id << " look " << dark;
+        }
+        DeleteDC(dc);
+        RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpFor(100);
+        for (const Pixel& p : pixels) {
+            HWND control = GetDlgItem(h, p.id);
+            RECT rc;
+            GetClientRect(control, &rc);
+            HDC cdc = GetDC(control);
+            const COLORREF seen = GetPixel(cdc, rc.right / 2 < 4 ? rc.right / 2 : 4, rc.bottom / 2);
+            ReleaseDC(control, cdc);
+            const COLORREF expected = dark ? p.dark : p.light;
+            if (expected == none)
+                EXPECT_NE(seen, ColorDarkField) << "control " << p.id << " look " << dark;
+            else
+                EXPECT_EQ(seen, expected) << "control " << p.id << " look " << dark;
+        }
+        // Dark: the dialog's own background behind everything else.
+        const LRESULT background = SendMessageW(h, WM_CTLCOLORDLG, 0, 0);
+        EXPECT_EQ(BrushColor(background), dark ? ColorDarkBackground : face);
     }
 }

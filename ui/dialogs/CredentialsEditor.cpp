@@ -3,8 +3,6 @@
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "resources/resource.h"
-#include "ui/theme/DarkControls.h"
-#include "ui/theme/Theme.h"
 
 const CommandRoute<CEditStreamingCredentials> CEditStreamingCredentials::kRoutes[] = {
     {IDC_CREDENTIALS_NAME, EN_CHANGE, &CEditStreamingCredentials::OnNameChanged},
@@ -17,11 +15,14 @@ const CommandRoute<CEditStreamingCredentials> CEditStreamingCredentials::kRoutes
     {IDC_CREDENTIALS_SHOW_KEY_LABEL, STN_CLICKED, &CEditStreamingCredentials::OnShowKeyLabel},
 };
 
-CEditStreamingCredentials::CEditStreamingCredentials() : CDialog(IDD_EDIT_CREDENTIALS) {}
+const ThemeException CEditStreamingCredentials::kLook[] = {
+    {IDC_CREDENTIALS_TITLE, ThemeRole::Heading},
+    {IDC_CREDENTIALS_HINT, ThemeRole::Alert},
+    {IDC_CREDENTIALS_CANCEL, ThemeRole::FlatButton},
+};
 
-CEditStreamingCredentials::~CEditStreamingCredentials() {
-    if (m_fontTitle) DeleteObject(m_fontTitle);
-    if (m_brDark) DeleteObject(m_brDark);
+CEditStreamingCredentials::CEditStreamingCredentials() : CThemedDialog(IDD_EDIT_CREDENTIALS, kLook) {
+    SetRoutes(kRoutes);
 }
 
 BOOL CEditStreamingCredentials::OnInitDialog() {
@@ -31,11 +32,8 @@ BOOL CEditStreamingCredentials::OnInitDialog() {
     Bind(m_editKey, IDC_CREDENTIALS_KEY);
     Bind(m_staticHint, IDC_CREDENTIALS_HINT);
     Bind(m_btnApply, IDC_CREDENTIALS_APPLY);
-    m_fontTitle = CreateArialFont(150);
-    SendDlgItemMessageW(m_hWnd, IDC_CREDENTIALS_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle), TRUE);
+    ApplyTheme(m_strTheme);
     FitLabelWidth(Item(IDC_CREDENTIALS_TITLE));
-    m_brDark = CreateSolidBrush(ColorDarkField);
-    if (IsDarkTheme(m_strTheme)) SetBackgroundColor(ColorDarkBackground);
 
     m_bFilling = true;
     m_editName.SetText(m_strServerName);
@@ -123,52 +121,13 @@ void CEditStreamingCredentials::OnOK() {
     if (m_btnApply.IsEnabled()) OnApply();
 }
 
-bool CEditStreamingCredentials::OnCommand(int id, int code, HWND control) {
-    return Route<CEditStreamingCredentials>(kRoutes, id, code) || CDialog::OnCommand(id, code, control);
-}
-
-bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-    case WM_SHOWWINDOW:
-        // A persistent server keeps its name and URL; only key and port stay open.
-        if (wParam && m_nPersistent) {
-            m_editName.Enable(false);
-            m_editUrl.Enable(false);
-            // The focus must not stay in a field that was just locked.
-            SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editKey.Handle()), TRUE);
-        }
-        return false;
-    case WM_DRAWITEM:
-        if (wParam != IDC_CREDENTIALS_CANCEL) return false;
-        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        result = TRUE;
-        return true;
-    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT:
-        result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
-        return result != 0;
+bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+    // A persistent server keeps its name and URL; only key and port stay open.
+    if (msg == WM_SHOWWINDOW && wParam && m_nPersistent) {
+        m_editName.Enable(false);
+        m_editUrl.Enable(false);
+        // The focus must not stay in a field that was just locked.
+        SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editKey.Handle()), TRUE);
     }
     return false;
-}
-
-LRESULT CEditStreamingCredentials::OnControlColor(HDC dc, HWND control, UINT kind) {
-    const bool dark = IsDarkTheme(m_strTheme);
-    // A disabled edit asks as a static; it stays a dark field all the same.
-    if (dark && kind == CTLCOLOR_EDIT) {
-        SetTextColor(dc, ColorWhite);  // a disabled edit greys it itself
-        SetBkColor(dc, ColorDarkField);
-        return reinterpret_cast<LRESULT>(m_brDark);
-    }
-    if (kind != CTLCOLOR_STATIC) return 0;
-    if (dark) {
-        SetTextColor(dc, ColorWhite);
-        SetBkMode(dc, TRANSPARENT);
-    }
-    if (GetDlgCtrlID(control) == IDC_CREDENTIALS_HINT) {
-        SetTextColor(dc, ColorAlertRed);
-        SetBkMode(dc, TRANSPARENT);
-        // A light dialog must answer with a brush, or the default colouring undoes the red.
-        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
-    }
-    return 0;  // the dialog's own background
 }

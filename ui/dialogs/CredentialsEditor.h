@@ -1,14 +1,13 @@
 // The credentials editor: one server's name, RTMP URL, key and port, checked while typed.
 #pragma once
 #include "ui/dialogs/CredentialRules.h"
-#include "ui/framework/Dialog.h"
+#include "ui/theme/ThemedDialog.h"
 #include <string>
 
 // Run modally (UI().RunModal); after OK the caller reads the four texts.
-class CEditStreamingCredentials : public CDialog {
+class CEditStreamingCredentials : public CThemedDialog {
 public:
     CEditStreamingCredentials();
-    ~CEditStreamingCredentials() override;
 
     // In: shown when the dialog opens. Out: the fields after Apply, as typed.
     std::wstring m_strServerName, m_strRtmpUrl, m_strPort, m_strKey;
@@ -20,7 +19,6 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnOK() override;  // Enter reaches Apply only while Apply is enabled
 
@@ -34,13 +32,11 @@ private:
     void OnApply();
     void Show(const FieldCheck& check, bool& error);
     void UpdateApply();
-    LRESULT OnControlColor(HDC dc, HWND control, UINT kind);
 
     static const CommandRoute<CEditStreamingCredentials> kRoutes[];
+    static const ThemeException kLook[];
     CEdit m_editName, m_editUrl, m_editPort, m_editKey;
     CStatic m_staticHint;
     CButton m_btnApply;
-    HFONT m_fontTitle = nullptr;
-    HBRUSH m_brDark = nullptr;
     bool m_bFilling = false;  // setting the fields on opening runs no check
 };

@@ -4,7 +4,12 @@
 #include "ui/framework/UserInterface.h"
 #include <algorithm>
 
-CDemoModeDlg::CDemoModeDlg(std::atomic<HWND>* handle) : CDialog(IDD_HELP), m_handle(handle) {}
+const CommandRoute<CDemoModeDlg> CDemoModeDlg::kRoutes[] = {
+    {IDOK, BN_CLICKED, &CDemoModeDlg::OnNext},
+    {IDC_PREVIOUS, BN_CLICKED, &CDemoModeDlg::OnPrevious},
+};
+
+CDemoModeDlg::CDemoModeDlg(std::atomic<HWND>* handle) : CDialog(IDD_HELP), m_handle(handle) { SetRoutes(kRoutes); }
 
 CDemoModeDlg::~CDemoModeDlg() {
     if (m_bitmap) DeleteObject(m_bitmap);
@@ -15,15 +20,6 @@ BOOL CDemoModeDlg::OnInitDialog() {
     m_view = PaintedHelpView(HelpView{});
     Apply(HelpStep{m_view});
     return TRUE;
-}
-
-bool CDemoModeDlg::OnCommand(int id, int, HWND) {
-    switch (id) {
-    case IDOK: Apply(HelpPageSequence(m_view, HelpCommand::Next)); return true;
-    case IDC_PREVIOUS: Apply(HelpPageSequence(m_view, HelpCommand::Previous)); return true;
-    case IDCANCEL: EndDialog(IDCANCEL); return true;
-    }
-    return false;
 }
 
 void CDemoModeDlg::Apply(const HelpStep& step) {

@@ -20,14 +20,16 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    void OnNext() { Apply(HelpPageSequence(m_view, HelpCommand::Next)); }
+    void OnPrevious() { Apply(HelpPageSequence(m_view, HelpCommand::Previous)); }
     void Apply(const HelpStep& step);
     void ShowPage();
     void Paint();
 
+    static const CommandRoute<CDemoModeDlg> kRoutes[];
     HelpView m_view;
     HBITMAP m_bitmap = nullptr;
     std::atomic<HWND>* m_handle;

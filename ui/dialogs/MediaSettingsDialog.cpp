@@ -6,8 +6,6 @@
 #include "resources/MediaSettingsRes.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
-#include "ui/theme/DarkControls.h"
-#include "ui/theme/Theme.h"
 #include <commctrl.h>
 #include <utility>
 
@@ -54,21 +52,26 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnReconnectChannelsLabel},
 };
 
-const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
-    {IDC_SOUND_DEVICES_LINK, static_cast<int>(NM_CLICK), &CVandrelSettingsDlg::OnSoundDevicesLink},
+const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
+    {IDC_SOUND_DEVICES_LINK, NM_CLICK, &CVandrelSettingsDlg::OnSoundDevicesLink},
 };
 
-CVandrelSettingsDlg::CVandrelSettingsDlg() : CDialog(IDD_MEDIA_SETTINGS) {
+const ThemeException CVandrelSettingsDlg::kLook[] = {
+    {IDC_STEREO_MIX_HINT, ThemeRole::Alert},
+    {IDOK, ThemeRole::FlatButton},
+    {IDC_SETTINGS_CLOSE, ThemeRole::DarkButton},
+};
+
+CVandrelSettingsDlg::CVandrelSettingsDlg() : CThemedDialog(IDD_MEDIA_SETTINGS, kLook) {
+    SetRoutes(kRoutes);
+    SetRoutes(kNotifyRoutes);
     // The hyperlink's window class, which the start-up registration does not include.
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LINK_CLASS};
     InitCommonControlsEx(&icc);
     m_szSettingsPath = SettingsFilePath(AppDataFolder(), kSettingsIni);
 }
 
-CVandrelSettingsDlg::~CVandrelSettingsDlg() {
-    Destroy();
-    if (m_brDark) DeleteObject(m_brDark);
-}
+CVandrelSettingsDlg::~CVandrelSettingsDlg() { Destroy(); }
 
 std::wstring CVandrelSettingsDlg::ReadDevice(const wchar_t* key) const {
     return Settings().GetString(m_szSettingsPath, kSection, key, L"");
@@ -95,9 +98,8 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     for (const wchar_t* rate : kFrameRates) m_cmbFrameRate.AddString(rate);
     for (const wchar_t* format : {L"wmv", L"mp4"}) m_cmbRecordingFormat.AddString(format);
 
-    // 1. Devices and the field brush.
+    // 1. Devices.
     m_audioDevices = ListAudioInputDevices();
-    m_brDark = CreateSolidBrush(ColorDarkField);
 
     // 2. Recording mode.
     if (ReadDevice(L"RecMode") == kOther) {
@@ -164,12 +166,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     }
 
     // 13. Look.
-    if (IsDarkTheme(themeName)) {
-        SetBackgroundColor(ColorDarkBackground);
-        for (const CComboBox* combo : {&m_cmbRecordingMode, &m_cmbPrimaryVideoSource, &m_cmbAudioDevice, &m_cmbOverlayDevice,
-                                       &m_cmbOverlayPosition, &m_cmbFrameRate, &m_cmbRecordingFormat})
-            UseDarkComboFrame(combo->Handle());
-    }
+    ApplyTheme(themeName);
 
     // 14. An overlay image excludes the overlay video.
     if (Settings().GetInt(m_szSettingsPath, L"Paths", L"EnableOverlayImage", 0) == 1) {
@@ -268,67 +265,4 @@ void CVandrelSettingsDlg::OnOK() {
     // The first-run help does not open by itself any more.
     WriteDevice(L"DemoMode", std::to_wstring(1));
     EndDialog(IDOK);
-}
-
-bool CVandrelSettingsDlg::OnCommand(int id, int code, HWND control) {
-    return Route<CVandrelSettingsDlg>(kRoutes, id, code) || CDialog::OnCommand(id, code, control);
-}
-
-bool CVandrelSettingsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-    case WM_NOTIFY: {
-        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-        if (header.code == NM_CUSTOMDRAW && IsDarkTheme(themeName)) {
-            const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
-            if (header.idFrom == IDC_MUTE_AUDIO || header.idFrom == IDC_DISABLE_VIDEO || header.idFrom == IDC_RECONNECT_CHANNELS)
-                result = DrawDarkCheckBox(draw);
-            else if (header.idFrom == IDC_SETTINGS_CLOSE)
-                result = DrawDarkPushButton(draw);
-            else
-                return false;
-            return true;
-        }
-        result = TRUE;
-        return Route<CVandrelSettingsDlg>(kNotifyRoutes, static_cast<int>(header.idFrom), static_cast<int>(header.code));
-    }
-    case WM_DRAWITEM:
-        if (wParam != IDOK) return false;
-        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        result = TRUE;
-        return true;
-    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-        result = OnControlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return result != 0;
-    }
-    return false;
-}
-
-LRESULT CVandrelSettingsDlg::OnControlColor(UINT msg, HDC dc, HWND control) const {
-    const bool dark = IsDarkTheme(themeName);
-    LRESULT brush = 0;
-    if (dark && msg == WM_CTLCOLOREDIT) {
-        SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorDarkField);
-        brush = reinterpret_cast<LRESULT>(m_brDark);
-    } else if (dark && msg == WM_CTLCOLORLISTBOX) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorDarkField);
-        brush = reinterpret_cast<LRESULT>(m_brDark);
-    } else if (dark && msg == WM_CTLCOLORSTATIC) {
-        SetTextColor(dc, ColorWhite);
-        SetBkMode(dc, TRANSPARENT);
-        // A disabled combo asks as a static: it keeps its dark field (the combo greys its text).
-        if (ControlColorKind(msg, control) == CTLCOLOR_LISTBOX) {
-            SetBkColor(dc, ColorDarkField);
-            brush = reinterpret_cast<LRESULT>(m_brDark);
-        }
-    }
-    if (msg == WM_CTLCOLORSTATIC && GetDlgCtrlID(control) == IDC_STEREO_MIX_HINT) {
-        SetTextColor(dc, ColorAlertRed);
-        SetBkMode(dc, TRANSPARENT);
-        // A light dialog must answer with a brush, or the default colouring undoes the red.
-        brush = dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
-    }
-    return brush;  // 0: the dialog's own background
 }

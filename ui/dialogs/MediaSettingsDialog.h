@@ -2,7 +2,7 @@
 // corner, frame rate and the default recording format, kept in section "Device".
 #pragma once
 #include "devices/DeviceNames.h"
-#include "ui/framework/Dialog.h"
+#include "ui/theme/ThemedDialog.h"
 #include <string>
 #include <vector>
 
@@ -18,7 +18,7 @@ struct MediaSettingsResult {
 };
 
 // Run modally by the main window and the tray; once created hidden at start-up, never shown.
-class CVandrelSettingsDlg : public CDialog {
+class CVandrelSettingsDlg : public CThemedDialog {
 public:
     CVandrelSettingsDlg();
     ~CVandrelSettingsDlg() override;
@@ -28,8 +28,6 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(int id, int code, HWND control) override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnOK() override;  // Apply, also the Enter key
 
 private:
@@ -47,16 +45,15 @@ private:
     void WriteFirstUseDefaults() const;
     // The first failing check's message, "" when Apply may go ahead.
     std::wstring CheckChoices() const;
-    LRESULT OnControlColor(UINT msg, HDC dc, HWND control) const;
 
     static const CommandRoute<CVandrelSettingsDlg> kRoutes[];
-    static const CommandRoute<CVandrelSettingsDlg> kNotifyRoutes[];
+    static const NotifyRoute<CVandrelSettingsDlg> kNotifyRoutes[];
+    static const ThemeException kLook[];
 
     std::wstring m_szSettingsPath;
     std::vector<DeviceName> m_audioDevices;
     std::vector<DeviceName> m_videoDevices;
     MediaSettingsResult m_result;
-    HBRUSH m_brDark = nullptr;
     CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
         m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat;
     CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;

@@ -8,8 +8,6 @@
 #include "ui/dialogs/CredentialsEditor.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
-#include "ui/theme/DarkControls.h"
-#include "ui/theme/Theme.h"
 
 namespace {
 enum Column { kName, kUrl, kPort, kKey };
@@ -34,11 +32,15 @@ const NotifyRoute<CCustomizeStreamingServerDlg> CCustomizeStreamingServerDlg::kN
     {IDC_SERVERS_LIST, NM_DBLCLK, &CCustomizeStreamingServerDlg::OnListDoubleClick},
 };
 
-CCustomizeStreamingServerDlg::CCustomizeStreamingServerDlg() : CDialog(IDD_SERVER_LIST) {}
+const ThemeException CCustomizeStreamingServerDlg::kLook[] = {
+    {IDC_SERVERS_TITLE, ThemeRole::Heading},
+    {IDC_SERVERS_ADD, ThemeRole::FlatButton},
+    {IDCANCEL, ThemeRole::FlatButton},
+};
 
-CCustomizeStreamingServerDlg::~CCustomizeStreamingServerDlg() {
-    if (m_fontTitle) DeleteObject(m_fontTitle);
-    if (m_brDark) DeleteObject(m_brDark);
+CCustomizeStreamingServerDlg::CCustomizeStreamingServerDlg() : CThemedDialog(IDD_SERVER_LIST, kLook) {
+    SetRoutes(kRoutes);
+    SetRoutes(kNotifyRoutes);
 }
 
 BOOL CCustomizeStreamingServerDlg::OnInitDialog() {
@@ -47,10 +49,8 @@ BOOL CCustomizeStreamingServerDlg::OnInitDialog() {
     Bind(m_btnModify, IDC_SERVERS_MODIFY);
     Bind(m_btnRemove, IDC_SERVERS_REMOVE);
     Bind(m_btnOk, IDC_SERVERS_OK);
-    m_fontTitle = CreateArialFont(150);
-    SendDlgItemMessageW(m_hWnd, IDC_SERVERS_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontTitle), TRUE);
+    ApplyTheme(m_strTheme);
     FitLabelWidth(Item(IDC_SERVERS_INTRO));
-    m_brDark = CreateSolidBrush(ColorDarkField);
 
     m_btnModify.Enable(false);
     m_btnRemove.Enable(false);
@@ -61,10 +61,6 @@ BOOL CCustomizeStreamingServerDlg::OnInitDialog() {
     m_listServers.AddColumn(kKey, L"Key", 225);
     SendMessageW(m_listServers.Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_INFOTIP);
-    if (IsDarkTheme(m_strTheme)) {
-        SetBackgroundColor(ColorDarkBackground);
-        DarkenListView(m_listServers.Handle());
-    }
     FillList(L"");
     m_listServers.EnsureVisible(0);
     return TRUE;
@@ -186,52 +182,4 @@ bool CCustomizeStreamingServerDlg::PreTranslateMessage(const MSG& msg) {
     // In the filter box Delete edits the text; only in the list does it remove servers.
     if (msg.wParam == VK_DELETE && GetFocus() == m_listServers.Handle()) OnRemove();
     return false;
-}
-
-bool CCustomizeStreamingServerDlg::OnCommand(int id, int code, HWND control) {
-    return Route<CCustomizeStreamingServerDlg>(kRoutes, id, code) || CDialog::OnCommand(id, code, control);
-}
-
-bool CCustomizeStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-    case WM_NOTIFY: {
-        auto& hdr = *reinterpret_cast<NMHDR*>(lParam);
-        if (hdr.code == NM_CUSTOMDRAW && hdr.idFrom == IDC_SERVERS_LIST) {
-            if (!IsDarkTheme(m_strTheme)) return false;
-            result = DrawDarkListItem(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
-            return true;
-        }
-        result = 0;
-        return Route<CCustomizeStreamingServerDlg>(kNotifyRoutes, hdr);
-    }
-    case WM_DRAWITEM:
-        if (wParam != IDC_SERVERS_ADD && wParam != IDCANCEL) return false;
-        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        result = TRUE;
-        return true;
-    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-        result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
-        return result != 0;
-    }
-    return false;
-}
-
-LRESULT CCustomizeStreamingServerDlg::OnControlColor(HDC dc, HWND control, UINT kind) {
-    if (!IsDarkTheme(m_strTheme)) return 0;
-    if (kind == CTLCOLOR_EDIT) {
-        SetTextColor(dc, ColorWhite);
-        if (GetDlgCtrlID(control) == IDC_SERVERS_FILTER) SetBkMode(dc, TRANSPARENT);
-        else SetBkColor(dc, ColorDarkField);
-        return reinterpret_cast<LRESULT>(m_brDark);
-    }
-    if (kind == CTLCOLOR_LISTBOX) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorDarkField);
-        return reinterpret_cast<LRESULT>(m_brDark);
-    }
-    SetTextColor(dc, ColorWhite);
-    SetBkMode(dc, TRANSPARENT);
-    return 0;  // the dialog's own background
 }

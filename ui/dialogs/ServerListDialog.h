@@ -1,6 +1,6 @@
 // The server list dialog: lists, filters, adds, modifies and removes the streaming servers.
 #pragma once
-#include "ui/framework/Dialog.h"
+#include "ui/theme/ThemedDialog.h"
 #include <array>
 #include <string>
 #include <vector>
@@ -8,10 +8,9 @@
 struct CStreamingServices;
 
 // Run modally (UI().RunModal) by the main window, which reloads its servers afterwards.
-class CCustomizeStreamingServerDlg : public CDialog {
+class CCustomizeStreamingServerDlg : public CThemedDialog {
 public:
     CCustomizeStreamingServerDlg();
-    ~CCustomizeStreamingServerDlg() override;
 
     // Inputs, set before it runs.
     std::wstring m_strSettingsPath;
@@ -27,8 +26,6 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(int id, int code, HWND control) override;
-    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool PreTranslateMessage(const MSG& msg) override;
     void OnOK() override {}  // Enter runs Modify; only the OK button closes with OK
 
@@ -39,13 +36,11 @@ private:
     void FillList(const std::wstring& filter);
     std::vector<int> SelectedRows() const;  // highest index first
     void RenameInChannels(const std::wstring& oldName, const std::wstring& newName);
-    LRESULT OnControlColor(HDC dc, HWND control, UINT kind);
 
     static const CommandRoute<CCustomizeStreamingServerDlg> kRoutes[];
     static const NotifyRoute<CCustomizeStreamingServerDlg> kNotifyRoutes[];
+    static const ThemeException kLook[];
     CListCtrl m_listServers;
     CEdit m_editFilter;
     CButton m_btnModify, m_btnRemove, m_btnOk;
-    HFONT m_fontTitle = nullptr;
-    HBRUSH m_brDark = nullptr;
 };

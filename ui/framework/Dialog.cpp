@@ -10,10 +10,7 @@ thread_local CDialog* t_modal = nullptr;
 thread_local HHOOK t_filter = nullptr;
 }  // namespace
 
-CDialog::~CDialog() {
-    Destroy();
-    if (m_background) DeleteObject(m_background);
-}
+CDialog::~CDialog() { Destroy(); }
 
 bool CDialog::Create(HWND parent) {
     m_modal = false;
@@ -55,13 +52,6 @@ void CDialog::Destroy() {
     m_hWnd = nullptr;
 }
 
-void CDialog::SetBackgroundColor(COLORREF color) {
-    if (m_background) DeleteObject(m_background);
-    m_background = CreateSolidBrush(color);
-    m_backgroundColor = color;
-    if (m_hWnd) InvalidateRect(m_hWnd, nullptr, TRUE);
-}
-
 bool CDialog::OnCommand(int id, int, HWND) {
     if (id == IDOK) OnOK();
     else if (id == IDCANCEL) OnCancel();
@@ -77,13 +67,20 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         return OnInitDialog();
     case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return TRUE;
+        if (m_commands.Run(*this, LOWORD(wParam), HIWORD(wParam)) ||
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return TRUE;
         break;
-    case WM_CTLCOLORDLG:
-        if (m_background) return reinterpret_cast<INT_PTR>(m_background);
+    case WM_NOTIFY: {
+        const auto& hdr = *reinterpret_cast<const NMHDR*>(lParam);
+        if (m_notifies.Run(*this, static_cast<int>(hdr.idFrom), hdr.code)) {
+            SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
         break;
     }
-    if (OnMessage(msg, wParam, lParam, result)) {
+    }
+    if (OnMessage(msg, wParam, lParam, result) || OnThemeMessage(msg, wParam, lParam, result)) {
         switch (msg) {  // these answer through the return value, not DWLP_MSGRESULT
         case WM_CTLCOLORDLG: case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORBTN: case WM_CTLCOLORSCROLLBAR: case WM_COMPAREITEM: case WM_VKEYTOITEM:
@@ -92,10 +89,6 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
-    }
-    if (msg == WM_CTLCOLORSTATIC && m_background) {  // statics take the dialog's colour
-        SetBkColor(reinterpret_cast<HDC>(wParam), m_backgroundColor);
-        return reinterpret_cast<INT_PTR>(m_background);
     }
     return FALSE;
 }

@@ -4,21 +4,19 @@
 #include "ui/framework/Controls.h"
 #include <span>
 
-// One row of a dialog's message map: control id and notification code to a handler.
-template <class T>
-struct CommandRoute {
+// One row of a dialog's message map: control id and notification code to a handler. Commands
+// (WM_COMMAND) carry their code in a word, notifications (WM_NOTIFY) as an unsigned number.
+template <class T, class Code>
+struct MessageRoute {
+    using Owner = T;
     int id;
-    int code;
+    Code code;
     void (T::*handler)();
 };
-
-// One row of a dialog's notification map (WM_NOTIFY): control id and code to a handler.
 template <class T>
-struct NotifyRoute {
-    int id;
-    UINT code;
-    void (T::*handler)();
-};
+using CommandRoute = MessageRoute<T, int>;
+template <class T>
+using NotifyRoute = MessageRoute<T, UINT>;
 
 class CDialog : public CWnd {
 public:
@@ -35,7 +33,6 @@ public:
     int TemplateId() const { return m_templateId; }
     HWND Item(int id) const { return GetDlgItem(m_hWnd, id); }
     void Bind(CWnd& control, int id) const { control.Attach(Item(id)); }
-    void SetBackgroundColor(COLORREF color);
 
 protected:
     virtual BOOL OnInitDialog() { return TRUE; }
@@ -49,36 +46,40 @@ protected:
     // it; true consumes the message.
     virtual bool PreTranslateMessage(const MSG&) { return false; }
 
-    // Dispatches a command through a routing table; true when a row matched.
-    template <class T>
-    bool Route(std::span<const CommandRoute<T>> routes, int id, int code) {
-        for (const auto& r : routes)
-            if (r.id == id && r.code == code) {
-                (static_cast<T*>(this)->*r.handler)();
-                return true;
-            }
-        return false;
-    }
+    // The dialog's message map, given once by its constructor: the base runs a matching row's
+    // handler before anything else sees the command or notification.
+    template <class T, size_t N>
+    void SetRoutes(const CommandRoute<T> (&rows)[N]) { m_commands = {rows, N, &RunRoute<CommandRoute<T>>}; }
+    template <class T, size_t N>
+    void SetRoutes(const NotifyRoute<T> (&rows)[N]) { m_notifies = {rows, N, &RunRoute<NotifyRoute<T>>}; }
 
-    template <class T>
-    bool Route(std::span<const NotifyRoute<T>> routes, const NMHDR& hdr) {
-        for (const auto& r : routes)
-            if (r.id == static_cast<int>(hdr.idFrom) && r.code == hdr.code) {
-                (static_cast<T*>(this)->*r.handler)();
-                return true;
-            }
-        return false;
-    }
+    // The look: colour requests and owner or custom drawing the dialog's own OnMessage left to it.
+    virtual bool OnThemeMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 private:
+    struct RouteTable {
+        const void* rows = nullptr;
+        size_t count = 0;
+        bool (*run)(CDialog& self, const void* rows, size_t count, int id, UINT code) = nullptr;
+        bool Run(CDialog& self, int id, UINT code) const { return run && run(self, rows, count, id, code); }
+    };
+    template <class Row>
+    static bool RunRoute(CDialog& self, const void* rows, size_t count, int id, UINT code) {
+        for (const Row& r : std::span(static_cast<const Row*>(rows), count))
+            if (r.id == id && static_cast<UINT>(r.code) == code) {
+                (static_cast<typename Row::Owner&>(self).*r.handler)();
+                return true;
+            }
+        return false;
+    }
+
     static LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
     int m_templateId;
     bool m_modal = false;
-    HBRUSH m_background = nullptr;
-    COLORREF m_backgroundColor = 0;
+    RouteTable m_commands, m_notifies;
 };
 
 // Widens a one-line label whose text its font would cut, as far as its dialog allows.

@@ -9,7 +9,6 @@
 #include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/dialogs/ServerListDialog.h"
 #include "ui/framework/UserInterface.h"
-#include "ui/theme/DarkControls.h"
 #include "ui/theme/Theme.h"
 #include "ui/main/SidebarPicture.h"
 #include <algorithm>
@@ -51,7 +50,21 @@ const CommandRoute<CManageStreamingServerDlg> CManageStreamingServerDlg::kRoutes
     {IDC_LINK_REPORTS, STN_CLICKED, &CManageStreamingServerDlg::OnOpenReports},
 };
 
-CManageStreamingServerDlg::CManageStreamingServerDlg() : CDialog(IDD_MAIN) {
+const ThemeException CManageStreamingServerDlg::kLook[] = {
+    {IDC_TITLE, ThemeRole::Heading},
+    {IDC_TITLE, ThemeRole::SidePanel},
+    {IDC_LINK_CONFIGURE, ThemeRole::SideLink},
+    {IDC_LINK_MEDIA_SETTINGS, ThemeRole::SideLink},
+    {IDC_LINK_DARK_THEME, ThemeRole::SideLink},
+    {IDC_LINK_HELP, ThemeRole::SideLink},
+    {IDC_LINK_MORE_INFO, ThemeRole::SideLink},
+    {IDC_STATUS, ThemeRole::Alert},
+    {IDC_LINK_REPORTS, ThemeRole::TextLink},
+    {IDC_CLOSE, ThemeRole::FlatButton},
+};
+
+CManageStreamingServerDlg::CManageStreamingServerDlg() : CThemedDialog(IDD_MAIN, kLook) {
+    SetRoutes(kRoutes);
     g_pMainDlg = this;
     LoadStep();
 }
@@ -59,10 +72,6 @@ CManageStreamingServerDlg::CManageStreamingServerDlg() : CDialog(IDD_MAIN) {
 CManageStreamingServerDlg::~CManageStreamingServerDlg() {
     m_helpSlideshows.CloseAll();  // before the window goes, so no slideshow reports to it
     Destroy();
-    for (HFONT f : m_fonts)
-        if (f) DeleteObject(f);
-    if (m_brDark) DeleteObject(m_brDark);
-    if (m_brBlue) DeleteObject(m_brBlue);
     if (m_bmpSidebar) DeleteObject(m_bmpSidebar);
     if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
@@ -110,17 +119,6 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     m_editRecordingFile.AddBrowseButton(m_hWnd);
     m_bmpSidebar = SetCentredPicture(Item(IDC_SIDEBAR), GetModuleHandleW(nullptr), IDB_SIDEBAR);
 
-    // Fonts of the left column.
-    m_fonts[0] = CreateArialFont(150);
-    m_staticTitle.SetFont(m_fonts[0]);
-    CStatic* links[] = {&m_linkConfigureChannels, &m_linkMediaSettings, &m_linkDarkTheme, &m_linkHelp, &m_linkMoreInfo};
-    for (int i = 0; i < 5; ++i) {
-        m_fonts[i + 1] = CreateArialFont(105);
-        links[i]->SetFont(m_fonts[i + 1]);
-    }
-    m_brBlue = CreateSolidBrush(ColorSidebarBlue);
-    m_brDark = CreateSolidBrush(ColorDarkField);
-
     for (int id : {IDC_CHANNEL3, IDC_CHANNEL4, IDC_CHANNEL3_LABEL, IDC_CHANNEL4_LABEL}) ShowWindow(Item(id), SW_HIDE);
     for (CComboBox* combo : m_channels) {
         combo->AddString(L"");
@@ -143,10 +141,7 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
     m_strRecordingPath = Settings().GetString(m_szSettingsPath, L"Paths", L"Video Local Folder", L"");
     m_editRecordingFile.SetText(m_strRecordingPath);
     m_strTheme = ReadDevice(L"Theme");
-    if (IsDarkTheme(m_strTheme)) {
-        SetBackgroundColor(ColorDarkBackground);
-        for (CComboBox* combo : m_channels) UseDarkComboFrame(combo->Handle());
-    }
+    ApplyTheme(m_strTheme);
     m_editRecordingFile.m_strDefaultExt = ReadDevice(L"DefaultRecordingFormat", m_editRecordingFile.m_strDefaultExt.c_str());
     g_strRecordingDevice = ReadDevice(L"RecordingDevice");
     m_bMoreChannels = false;
@@ -257,13 +252,12 @@ void CManageStreamingServerDlg::OnHelp() { m_helpSlideshows.Start(m_hWnd); }
 void CManageStreamingServerDlg::OnMoreInfo() { UI().ShellOpen(m_hWnd, kProductSite); }
 
 bool CManageStreamingServerDlg::OnCommand(int id, int code, HWND control) {
-    if (Route<CManageStreamingServerDlg>(kRoutes, id, code)) return true;
     if (CDialog::OnCommand(id, code, control)) return true;
     // Menu commands the window does not handle go on to the application.
     return code == 0 && !control && theApp.OnCommand(id);
 }
 
-bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
     switch (msg) {
     case WM_SHOWWINDOW:
         OnShowOrHide(wParam != 0);
@@ -280,65 +274,8 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();
         return true;
-    case WM_NOTIFY: {  // the check boxes in the dark look
-        const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
-        if (draw.hdr.code != NM_CUSTOMDRAW || !IsDarkTheme(m_strTheme) ||
-            (draw.hdr.idFrom != IDC_SAVE_LOCALLY && draw.hdr.idFrom != IDC_SEPARATE_FILE))
-            return false;
-        result = DrawDarkCheckBox(draw);
-        return true;
-    }
-    case WM_DRAWITEM:
-        if (wParam == IDC_CLOSE) {
-            DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        }
-        return false;
-    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-        result = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                ControlColorKind(msg, reinterpret_cast<HWND>(lParam)));
-        return result != 0;
     }
     return false;
-}
-
-LRESULT CManageStreamingServerDlg::OnControlColor(HDC dc, HWND control, UINT kind) {
-    const int id = GetDlgCtrlID(control);
-    const bool dark = IsDarkTheme(m_strTheme);
-    LRESULT brush = 0;
-    if (dark && kind == CTLCOLOR_EDIT) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorWhite);
-        brush = reinterpret_cast<LRESULT>(m_brDark);
-    } else if (dark && kind == CTLCOLOR_LISTBOX) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorDarkField);
-        brush = reinterpret_cast<LRESULT>(m_brDark);
-    } else if (dark && kind == CTLCOLOR_STATIC) {
-        SetTextColor(dc, ColorWhite);
-    }
-    if (kind != CTLCOLOR_STATIC) return brush;
-    switch (id) {
-    case IDC_TITLE: case IDC_LINK_DARK_THEME: case IDC_LINK_HELP: case IDC_LINK_MORE_INFO:
-        SetBkMode(dc, TRANSPARENT);
-        [[fallthrough]];
-    case IDC_LINK_CONFIGURE: case IDC_LINK_MEDIA_SETTINGS:
-        SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorSidebarBlue);
-        return reinterpret_cast<LRESULT>(m_brBlue);
-    case IDC_LINK_REPORTS:  // a link, as the side column's are
-        SetTextColor(dc, dark ? RGB(140, 190, 255) : ColorSidebarBlue);
-        SetBkMode(dc, TRANSPARENT);
-        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
-    case IDC_STATUS:
-        SetTextColor(dc, ColorAlertRed);
-        SetBkMode(dc, TRANSPARENT);
-        // A light dialog must answer with a brush, or the default colouring undoes the red.
-        return dark ? 0 : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
-    }
-    return 0;  // the dialog's own background
 }
 
 void CManageStreamingServerDlg::SetStatus(const std::wstring& text) const {

@@ -2,7 +2,7 @@
 #pragma once
 #include "engine/EncoderProcess.h"
 #include "ui/dialogs/DemoModeDlg.h"
-#include "ui/framework/Dialog.h"
+#include "ui/theme/ThemedDialog.h"
 #include <atomic>
 #include <memory>
 #include <string>
@@ -22,7 +22,7 @@ public:
     void OnBrowseButton(HWND owner);
 };
 
-class CManageStreamingServerDlg : public CDialog {
+class CManageStreamingServerDlg : public CThemedDialog {
 public:
     CManageStreamingServerDlg();
     ~CManageStreamingServerDlg() override;
@@ -82,7 +82,6 @@ public:
     CStatic m_staticTitle;
     bool m_bMoreChannels = false;
     std::wstring m_strTheme;
-    HBRUSH m_brDark = nullptr, m_brBlue = nullptr;
     std::wstring m_strVideoFps = L"12";
     CStatic m_linkConfigureChannels, m_linkMediaSettings, m_linkDarkTheme, m_linkHelp, m_linkMoreInfo;
     CStatic m_staticSeparateFile;
@@ -119,13 +118,12 @@ private:
     void LoadFilesAndServers();
     void SetStatus(const std::wstring& text) const;
     void SelectByName(CComboBox& combo, const std::wstring& name) const;
-    LRESULT OnControlColor(HDC dc, HWND control, UINT kind);
     std::wstring ReadDevice(const wchar_t* key, const wchar_t* def = L"") const;
 
     static const CommandRoute<CManageStreamingServerDlg> kRoutes[];
+    static const ThemeException kLook[];
     CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
     CEncoderSession m_session;
-    HFONT m_fonts[6] = {};
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
     std::unique_ptr<CSessionReport> m_report;
     std::wstring m_strSessionStatus;  // what the report put on the status line
