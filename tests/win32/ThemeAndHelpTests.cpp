@@ -180,6 +180,90 @@ TEST_F(MainWindowFixture, FirstStartOpensTheHelpAndThenTheMediaSettings) {
 }
 
 namespace {
+// Every page of the help: both buttons wholly inside the window's client area, the window on the
+// work area. Returns the number of pages seen.
+int CheckHelpPages() {
+    CDemoModeDlg help;
+    int pages = 0;
+    ScriptedUser user;
+    user.OnNextModal([&](HWND h) {
+        RECT work;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        for (; pages < 6; ++pages) {
+            RECT client, window;
+            GetClientRect(h, &client);
+            GetWindowRect(h, &window);
+            for (int id : {IDC_PREVIOUS, IDOK}) {
+                RECT button;
+                GetWindowRect(GetDlgItem(h, id), &button);
+                MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&button), 2);
+                EXPECT_TRUE(button.left >= 0 && button.top >= 0 && button.right <= client.right && button.bottom <= client.bottom)
+                    << "page " << pages + 1 << ", button " << id << " at " << button.left << "," << button.top << "-"
+                    << button.right << "," << button.bottom << " in " << client.right << "x" << client.bottom;
+            }
+            EXPECT_TRUE(window.left >= work.left && window.top >= work.top && window.right <= work.right &&
+                        window.bottom <= work.bottom) << "page " << pages + 1;
+            SendMessageW(h, WM_COMMAND, IDOK, 0);
+        }
+    });
+    UI().RunModal(help, nullptr);
+    return pages;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+}  // namespace
+
+// Run in a copy of the test program started by the next test, at the display scaling it sets.
+TEST(HelpWindow, ButtonsInsideAtThisScaling) {
+    if (const char* expected = getenv("VANDREL_EXPECTED_DPI")) {
+        ASSERT_EQ(ScreenDpi(), atoi(expected));
+    }
+    EXPECT_EQ(CheckHelpPages(), 6);
+}
+
+// At 150 % and 200 % display scaling (the per-user LogPixels, read by each program as it starts)
+// Next and Previous stay inside the window on every page.
+TEST(HelpWindow, ButtonsInsideAt150And200Percent) {
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop), ERROR_SUCCESS);
+    DWORD saved = 0, size = sizeof saved;
+    const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    for (DWORD dpi : {144u, 192u}) {
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        SetEnvironmentVariableW(L"VANDREL_EXPECTED_DPI", std::to_wstring(dpi).c_str());
+        wchar_t exe[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" --gtest_filter=HelpWindow.ButtonsInsideAtThisScaling";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;  // its report goes into this one's
+        si.hStdOutput = si.hStdError = GetStdHandle(STD_OUTPUT_HANDLE);
+        PROCESS_INFORMATION pi{};
+        const bool started = CreateProcessW(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        DWORD code = 99;
+        if (started) {
+            WaitForSingleObject(pi.hProcess, 60000);
+            GetExitCodeProcess(pi.hProcess, &code);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        SetEnvironmentVariableW(L"VANDREL_EXPECTED_DPI", nullptr);
+        EXPECT_TRUE(started);
+        EXPECT_EQ(code, 0u) << "at " << dpi << " DPI";
+    }
+    if (hadValue)
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+    else
+        RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+}
+
+namespace {
 // The main window's template with a table of its own and no other code: what the theme layer
 // does with each role and with the controls the table leaves out.
 class CThemeProbe : public CThemedDialog {

@@ -37,7 +37,8 @@ void CDemoModeDlg::Apply(const HelpStep& step) {
     ShowPage();
 }
 
-// Buttons under the picture, the window sized to it and centred on the work area.
+// Buttons under the picture, the window as wide as the picture and as high as the picture, the
+// buttons and a margin need inside the window's real frame, centred on the work area.
 void CDemoModeDlg::ShowPage() {
     if (m_bitmap) DeleteObject(m_bitmap);
     m_bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_view.page), IMAGE_BITMAP,
@@ -47,14 +48,22 @@ void CDemoModeDlg::ShowPage() {
     BITMAP bm{};
     GetObjectW(m_bitmap, sizeof bm, &bm);
     const int W = bm.bmWidth, H = bm.bmHeight;
-    RECT button;
+    RECT button, outer, client;
     GetWindowRect(Item(IDC_PREVIOUS), &button);
+    GetWindowRect(m_hWnd, &outer);
+    GetClientRect(m_hWnd, &client);
+    // Caption and borders grow with the display scaling; margins grow with it too.
+    const int frameW = (outer.right - outer.left) - client.right, frameH = (outer.bottom - outer.top) - client.bottom;
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
     const int w = button.right - button.left, h = button.bottom - button.top;
+    const int side = MulDiv(4, dpi, 96), bottom = MulDiv(15, dpi, 96);
     MoveWindow(Item(IDC_PREVIOUS), 6, H, w, h, TRUE);
-    MoveWindow(Item(IDOK), W - w - 10, H, w, h, TRUE);
+    MoveWindow(Item(IDOK), W - frameW - side - w, H, w, h, TRUE);
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int outerH = H + h + 40;
+    const int outerH = H + h + bottom + frameH;
     const int x = work.left + std::max(0, static_cast<int>(work.right - work.left - W) / 2);
     const int y = work.top + std::max(0, static_cast<int>(work.bottom - work.top - outerH) / 2);
     SetWindowPos(m_hWnd, nullptr, x, y, W, outerH, SWP_NOZORDER | SWP_NOACTIVATE);
