@@ -8,6 +8,7 @@ add_executable(real_encoder_tests
   tests/win32/TestSupport.cpp
   tests/win32/RealEncoder.cpp
   tests/win32/RealEncoderTests.cpp
+  tests/win32/RealEncoderReportTests.cpp
   ${VANDREL_RC})
 target_include_directories(real_encoder_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
 add_dependencies(real_encoder_tests vandrel_art encoder_wrapper fake_encoder)

@@ -1,0 +1,104 @@
+// What the real Windows encoder reports, read by the application while the session runs: with
+// nginx-rtmp on 127.0.0.1 one channel goes live and one is refused; a session whose only channel
+// fails ends by itself and says which server and why. No file but settings.ini keeps a key.
+#include "MainWindowFixture.h"
+#include "RealEncoder.h"
+#include "engine/EncoderProcess.h"
+#include "engine/ReportFile.h"
+#include "ui/main/SessionStatus.h"
+
+namespace {
+
+constexpr int kLivePort = 19560;  // nginx-rtmp listens here
+constexpr int kDeadPort = 19561;  // nothing listens here
+
+class RealEncoderReport : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        FreeConsole();
+        ASSERT_FALSE(RealEncoderPath().empty()) << "no real encoder: run scripts/setup.sh (VANDREL_REAL_ENCODER)";
+        ASSERT_TRUE(InstallRealEncoder(work.Path()));
+        GetCurrentDirectoryW(MAX_PATH, m_oldDir);
+        SetCurrentDirectoryW(work.Path().c_str());
+        SetEncoderFolder(work.Path());
+    }
+    void TearDown() override {
+        if (g_bSessionRunning) dlg->OnStop();
+        StopServer();
+        SetEncoderFolder(L"");
+        SetCurrentDirectoryW(m_oldDir);
+        MainWindowFixture::TearDown();
+        EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "an encoder outlived its test";
+        KillProcesses(L"ffmpeg.exe");
+    }
+    // nginx-rtmp in the foreground on 127.0.0.1, as tests/e2e/rtmp.sh runs it.
+    void StartServer() {
+        const std::string dir = HostQuoted(work / L"rtmp");
+        const std::string port = std::to_string(kLivePort);
+        const HostResult r = RunHost(
+            "mkdir -p " + dir + " && cd " + dir + " && printf '%s\\n' 'load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;' "
+            "'daemon off; master_process off; worker_processes 1; pid nginx.pid; error_log error.log info;' "
+            "'events { worker_connections 128; }' 'rtmp { server { listen 127.0.0.1:" + port +
+            "; application live { live on; } } }' > nginx.conf && (timeout 120 nginx -p . -e error.log -c nginx.conf "
+            "</dev/null >/dev/null 2>&1 &) && for i in $(seq 100); do ss -ltn | grep -q '127.0.0.1:" + port +
+            " ' && exit 0; sleep 0.1; done; exit 1");
+        ASSERT_EQ(r.status, 0) << r.output;
+        m_server = true;
+    }
+    void StopServer() {
+        if (m_server) RunHost("kill $(cat " + HostQuoted(work / L"rtmp\\nginx.pid") + ")");
+        m_server = false;
+    }
+    std::wstring State(int channel) const { return Text(IDC_CHANNEL1_STATE + channel); }
+
+    TempFolder work{L"realreport"};
+    wchar_t m_oldDir[MAX_PATH] = {};
+    bool m_server = false;
+};
+
+const std::wstring kServers = L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
+                              L"[Live]\r\nRtmpurl=rtmp://127.0.0.1:" + std::to_wstring(kLivePort) +
+                              L"/live\r\nKey=livekey_0001\r\n"
+                              L"[Dead]\r\nRtmpurl=rtmp://127.0.0.1:" + std::to_wstring(kDeadPort) +
+                              L"/live\r\nKey=deadkey_0002\r\n";
+
+}  // namespace
+
+TEST_F(RealEncoderReport, OneChannelLiveAndOneRefusedShowAsSuch) {
+    ASSERT_NO_FATAL_FAILURE(StartServer());
+    Build(kServers);
+    Choose(0, L"Live");
+    Choose(1, L"Dead");
+    Click(IDC_START);
+    ShowWindow(dlg->Handle(), SW_SHOWNORMAL);  // as from the tray
+    ASSERT_TRUE(PumpUntil([&] { return State(0) == L"Live" && State(1).substr(0, 4) == L"Down"; }, 40000))
+        << "channel 1: " << std::string(State(0).begin(), State(0).end())
+        << ", channel 2: " << std::string(State(1).begin(), State(1).end());
+    EXPECT_EQ(State(1), L"Down: connection refused");
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_CHANNEL1_STATE)));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_CHANNEL2_STATE)));
+    Click(IDC_STOP);
+
+    // Only settings.ini keeps the keys; the kept report has them redacted.
+    const std::wstring kept = KeptReportsFolder(SettingsIni());
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((kept + L"\\vandrel-report-*.log").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no kept report";
+    FindClose(find);
+    const std::wstring report = ReadWholeFile(kept + L"\\" + found.cFileName);
+    EXPECT_NE(report.find(L"rtmp://127.0.0.1:" + std::to_wstring(kLivePort) + L"/live/********"), std::wstring::npos);
+    EXPECT_EQ(report.find(L"livekey_0001"), std::wstring::npos);
+    EXPECT_EQ(report.find(L"deadkey_0002"), std::wstring::npos);
+    EXPECT_NE(report.find(L"Slave muxer #1 failed"), std::wstring::npos);
+    find = FindFirstFileW((ReportFolder() + L"vandrel-report-*.log").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "the raw report stayed";
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+TEST_F(RealEncoderReport, SessionWhoseOnlyChannelFailsEndsAndNamesIt) {
+    Build(kServers);
+    Choose(0, L"Dead");
+    Click(IDC_START);
+    ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 0; }, 40000)) << "still streaming";
+    EXPECT_EQ(Status(), L"Streaming has stopped: no channel could be reached (Dead: connection refused).");
+}
