@@ -85,3 +85,6 @@ four="${flv}$url/k1|${flv}$url/k2|${flv}$url/k3|${flv}$url/k4|${flv}$work/fan.mp
 one="${flv}$url/k1"
 f1=$(cpu_of "$one"); f4=$(cpu_of "$four"); f1=$((f1 + $(cpu_of "$one"))); f4=$((f4 + $(cpu_of "$four")))
 echo "fan-out:  $(ratio "$f4" "$f1")x  (encoder CPU for four keys and the file: $f4 ticks against $f1 for one key, two 10 s runs each; goal <= 1.1x)"
+
+# The report reader's cost: two 3-minute sessions to two channels, reader on and off.
+sh "$root/scripts/bench-reader.sh"

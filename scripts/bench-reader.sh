@@ -1,0 +1,47 @@
+#!/bin/sh
+# What reading the encoder's report costs: two sessions of the application, each streaming to two
+# channels on nginx-rtmp (127.0.0.1) with the real Windows encoder behind the test wrapper, one
+# with the report reader on and one with it off ([Device] EncoderReport=0). Prints the
+# application's own CPU and the encoder's speed for each. Figures, not a test.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$root/build}"
+. "$root/scripts/wine-env.sh"
+cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/win64" -j "$(nproc)" --target vandrel encoder_wrapper bench_probe >/dev/null
+bin="$build/win64"; work="$build/bench-reader"; seconds=${BENCH_READER_SECONDS:-180}; port=19562
+rm -rf "$work"; mkdir -p "$work/app/Quillane/Vandrel" "$work/run/encoder"
+winpath() { echo "Z:$1" | tr / '\\'; }
+cp "$bin/encoder_wrapper.exe" "$work/run/ffmpeg.exe"
+real=/opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe
+ln "$real" "$work/run/encoder/ffmpeg.exe" 2>/dev/null || cp "$real" "$work/run/encoder/ffmpeg.exe"
+fail() { echo "bench-reader: $1" >&2; exit 1; }
+. "$root/tests/e2e/rtmp.sh"
+trap stop_rtmp EXIT
+start_rtmp "$work/rtmp" $port
+# The speed of a report's last progress line: the encoder's pace over the whole session.
+speed_of() { tr '\r' '\n' < "$1" 2>/dev/null | sed -n 's/.*speed= *\([0-9.]*\)x.*/\1/p' | tail -1; }
+
+for reader in 1 0; do
+  printf '%s\r\n' "[Device]" "AudioDevice=Microphone" "DisableVideo=1" "DemoMode=1" "EncoderReport=$reader" \
+    "[Alpha]" "Rtmpurl=rtmp://127.0.0.1:$port/live" "Key=bench_alpha_key" \
+    "[Beta]" "Rtmpurl=rtmp://127.0.0.1:$port/live" "Key=bench_beta_key" > "$work/app/Quillane/Vandrel/settings.ini"
+  printf '%s\r\n' "[Server]" "Channel1=Alpha" "Channel2=Beta" > "$work/app/Quillane/Vandrel/LocalSettings.ini"
+  rm -rf "$work/app/Quillane/Vandrel/Reports" "$work/own.log"
+  # With the reader off the encoder inherits this report setting from the application, so its
+  # speed can be read all the same; with the reader on the application's own takes its place.
+  BENCH_APPDATA=$(winpath "$work/app") FFREPORT="file=Z\\:$work/own.log:level=32" \
+    xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
+      jwm >/dev/null 2>&1 & J=$!; sleep 1; cd "$0/run"
+      sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$(echo "Z:$2/vandrel.exe" | tr / "\\\\")" "$3"
+      kill $J; '"$WINESERVER"' -k 2>/dev/null' "$work" "$root" "$bin" "$seconds" > "$work/session-$reader.txt" 2>/dev/null || true
+  if [ "$reader" = 1 ]; then report=$(ls "$work/app/Quillane/Vandrel/Reports/"*.log 2>/dev/null | tail -1); else report="$work/own.log"; fi
+  echo "speed=$(speed_of "$report")" >> "$work/session-$reader.txt"
+done
+
+field() { tr ' ' '\n' < "$work/session-$2.txt" | sed -n "s/^$1=//p" | head -1; }
+for reader in 1 0; do
+  cpu=$(field cpu_ms $reader); wall=$(field session_ms $reader); speed=$(field speed $reader)
+  [ "$reader" = 1 ] && what="reader on " || what="reader off"
+  echo "$what: application CPU $(awk -v a="${cpu:-0}" -v b="${wall:-1}" 'BEGIN { printf "%.3f", 100 * a / b }')% of one core (${cpu:-?} ms over ${wall:-?} ms; goal < 0.5%), encoder speed ${speed:-?}x"
+done
