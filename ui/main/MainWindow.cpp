@@ -269,8 +269,7 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         OnEncoderEnded(wParam, static_cast<DWORD>(lParam));
         return true;
     case WM_TIMER:
-        OnReportTimer();
-        return true;
+        return OnReportTimer(wParam);
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();
         return true;

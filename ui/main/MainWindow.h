@@ -109,7 +109,7 @@ private:
     // launches the encoder with the environment it returns; polled by a timer; ended with the
     // session, returning why it ended as far as the report tells ("" when it does not).
     std::wstring BeginSessionReport(const ComposedCommand& command, bool retrying);
-    void OnReportTimer();
+    bool OnReportTimer(WPARAM timer);  // false for a timer of someone else
     void ShowSessionState(bool rewriteStatusLine = false);
     std::wstring EndSessionReport();
     void EnterIdle();

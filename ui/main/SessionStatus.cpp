@@ -64,7 +64,7 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
     }
     // [Device] "EncoderReport"=0 leaves the report unread (the benchmark's comparison).
     if (Settings().GetInt(m_szSettingsPath, L"Device", L"EncoderReport", 1) == 0) {
-        theApp.m_trayIcon.SetTooltip(SessionTooltip(0, command.channels.size(), false, 0));
+        theApp.m_trayIcon.SetTooltip(L"Vandrel: session running (the encoder's report is not read)");
         return L"";
     }
     m_report = std::make_unique<CSessionReport>(std::move(targets), retrying);
@@ -74,8 +74,9 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
     return m_report->file.EnvironmentBlock();
 }
 
-void CManageStreamingServerDlg::OnReportTimer() {
-    if (!m_report) return;
+bool CManageStreamingServerDlg::OnReportTimer(WPARAM timer) {
+    if (timer != kReportTimer) return false;
+    if (!m_report) return true;
     CSessionReport& r = *m_report;
     r.report.Feed(r.file.ReadNew());
     const long long now = static_cast<long long>(GetTickCount64() - r.started);
@@ -91,6 +92,7 @@ void CManageStreamingServerDlg::OnReportTimer() {
     }
     if (!balloon.empty()) theApp.m_trayIcon.ShowBalloon(kAppTitle, balloon, NIIF_WARNING);
     ShowSessionState();
+    return true;
 }
 
 void CManageStreamingServerDlg::ShowSessionState(bool rewriteStatusLine) {
