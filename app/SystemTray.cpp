@@ -159,8 +159,8 @@ LRESULT CSystemTray::HandleIconMessage(WPARAM iconId, LPARAM mouseMessage) {
         HMENU popup = menu.Popup();
         if (!popup) return 0;
         SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
-        EnableMenuItem(popup, ID_TRAY_START, MF_BYCOMMAND | (m_bIdle ? MF_ENABLED : MF_GRAYED));
-        EnableMenuItem(popup, ID_TRAY_STOP, MF_BYCOMMAND | (m_bIdle ? MF_GRAYED : MF_ENABLED));
+        EnableMenuItem(popup, ID_TRAY_START, MF_BYCOMMAND | (m_bIdle && !m_bBusy ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(popup, ID_TRAY_STOP, MF_BYCOMMAND | (!m_bIdle && !m_bBusy ? MF_ENABLED : MF_GRAYED));
         POINT pt;
         GetCursorPos(&pt);
         m_bMenuOpen = 1;

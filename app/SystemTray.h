@@ -38,6 +38,7 @@ public:
     int m_bDefaultByPosition = 1;
     UINT m_uSavedFlags = 0;
     std::atomic<int> m_bIdle{1};
+    std::atomic<int> m_bBusy{0};  // a Start or Stop under way: the menu offers neither
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -85,27 +85,22 @@ bool CVandrelApp::OnCommand(int id) {
     return true;
 }
 
+// The window's Start, with the window's plan: a refused plan is told in a message box.
 void CVandrelApp::OnTrayStart() {
-    CManageStreamingServerDlg& dlg = *m_pMainDlg;
-    // A selector that shows a server without key or URL: say why, as the window does, and start nothing.
-    if (const int problem = dlg.ChannelProblem(); problem >= 0 && g_bSessionRunning == 0) {
-        UI().MessageBox(dlg.Handle(), CManageStreamingServerDlg::ChannelProblemText(problem), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    bool any = false;
-    for (int i = 0; i < 4; ++i) any = any || !dlg.Channel(i).Text().empty();
-    if (any || (!dlg.m_editRecordingFile.Text().empty() && g_bSessionRunning != 1)) {
-        dlg.OnStart();
-        m_trayIcon.m_bIdle = 0;
-    } else {
-        UI().MessageBox(dlg.Handle(), L"Please select at least one server", MB_OKCANCEL | MB_ICONINFORMATION);
-    }
+    if (m_trayIcon.m_bBusy || g_bSessionRunning != 0) return;
+    m_pMainDlg->OnStart();
 }
 
 void CVandrelApp::OnTrayStop() {
-    if (g_bSessionRunning == 0) return;
+    if (m_trayIcon.m_bBusy || g_bSessionRunning == 0) return;
     m_pMainDlg->OnStop();
-    m_trayIcon.m_bIdle = 1;
+}
+
+void CVandrelApp::OnSessionSettled() {
+    m_trayIcon.m_bBusy = 0;
+    if (!m_bExitPending) return;
+    m_bExitPending = false;
+    PostMessageW(AppMainWindow(), WM_COMMAND, ID_TRAY_EXIT, 0);
 }
 
 void CVandrelApp::OnTrayManageServers() {
@@ -115,12 +110,8 @@ void CVandrelApp::OnTrayManageServers() {
     m_bMainWindowBusy = 0;
 }
 
-void CVandrelApp::OnTraySettings() {
-    // Nothing comes back into the main window: its copies change when it is built again.
-    CVandrelSettingsDlg settings;
-    settings.themeName = m_pMainDlg->m_strTheme;
-    UI().RunModal(settings, m_pMainDlg->Handle());
-}
+// The same dialog as the window's link, and its results go into the window the same way.
+void CVandrelApp::OnTraySettings() { m_pMainDlg->OnMediaSettings(); }
 
 void CVandrelApp::OnTrayAbout() {
     CAboutDlg about;
@@ -128,6 +119,10 @@ void CVandrelApp::OnTrayAbout() {
 }
 
 void CVandrelApp::OnTrayExit() {
+    if (m_trayIcon.m_bBusy) {  // runs once the Start or Stop has ended
+        m_bExitPending = true;
+        return;
+    }
     if (UI().MessageBox(m_pMainDlg->Handle(), L"Are you sure you want to exit Vandrel?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     m_pMainDlg->OnStop();

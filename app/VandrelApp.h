@@ -20,6 +20,8 @@ public:
     void OnTraySettings();
     void OnTrayAbout();
     void OnTrayExit();
+    // A Start or Stop has ended: the tray offers both again and a waiting Exit runs.
+    void OnSessionSettled();
 
     // The theme switch: a new main window in place of the current one, which is deleted.
     void ReplaceMainWindow();
@@ -27,6 +29,7 @@ public:
     CManageStreamingServerDlg* m_pMainDlg = nullptr;
     CSystemTray m_trayIcon;
     std::atomic<unsigned char> m_bMainWindowBusy{0};
+    bool m_bExitPending = false;  // Exit chosen while a Start or Stop was under way
 };
 
 extern CVandrelApp theApp;

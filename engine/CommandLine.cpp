@@ -52,6 +52,14 @@ std::wstring SeparateFileStamp(const std::tm& t) {
 
 }  // namespace
 
+std::wstring SeparateFileName(const std::wstring& path, const std::tm& time, int copy) {
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos) return path;
+    std::wstring stamp = SeparateFileStamp(time);
+    if (copy > 1) stamp += L" (" + std::to_wstring(copy) + L")";
+    return path.substr(0, dot) + stamp + path.substr(dot);
+}
+
 std::wstring OverlayPosition(int width, int height, int index) {
     const double scaled = 250.0 / (static_cast<double>(width) / height);
     const int h = std::isfinite(scaled) && std::fabs(scaled) < 1e9 ? static_cast<int>(scaled) : 0;
@@ -105,7 +113,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     std::wstring path = in.recordingPath;
     const size_t dot = path.rfind(L'.');
     const std::wstring ext = LowerAscii(dot == std::wstring::npos ? L"" : path.substr(dot + 1));
-    if (in.separateFile && dot != std::wstring::npos) path.insert(dot, SeparateFileStamp(in.localTime));
+    if (in.separateFile) path = SeparateFileName(path, in.localTime, in.separateFileCopy);
     const std::wstring stamped = path;
     for (wchar_t& c : path)
         if (c == L'\\') c = L'/';
@@ -156,8 +164,8 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         cmd += Format(L" -f dshow -i audio=\"%ls\" -filter_complex \"amerge=inputs=1\"", in.audioDevice.c_str());
 
     // 9. Stream maps.
-    if (in.muteAudio == 1) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
-    else if (in.muteAudio == 0 && in.disableVideo == 1) cmd += L" -map 0:v -map 1:a";
+    if (in.muteAudio != 0) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
+    else if (in.disableVideo != 0) cmd += L" -map 0:v -map 1:a";
     else cmd += L" -map 0:v -map 2:a";
 
     // 10. Output options with the tee target.

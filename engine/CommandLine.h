@@ -21,6 +21,7 @@ struct EncoderInputs {
     bool saveLocally = false;
     std::wstring recordingPath;
     bool separateFile = false;
+    int separateFileCopy = 1;  // 2 and up: " (n)" after the stamp, the stamped name being taken
     bool reconnectChannels = false;  // [Device] "ReconnectChannels": channels recover after a drop
     std::tm localTime{};  // the clock, for the separate-file stamp
 };
@@ -47,6 +48,9 @@ struct ComposedCommand {
 inline constexpr size_t kMaxCommandLine = 32766;
 
 ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerList& servers);
+
+// The separate-file name: the date stamp (and " (n)" for a copy above 1) before the extension.
+std::wstring SeparateFileName(const std::wstring& path, const std::tm& time, int copy);
 
 // The overlay picture's "X:Y" for a W x H screen and a corner index.
 std::wstring OverlayPosition(int width, int height, int index);

@@ -219,6 +219,18 @@ TEST_F(TrayMenu, StreamingOffersStopAndGraysStart) {
     EXPECT_EQ(m.defaultItem, kManageServers);
 }
 
+TEST_F(TrayMenu, StartOrStopUnderWayGraysBoth) {
+    for (int idle : {1, 0}) {
+        m_tray.m_bIdle = idle;
+        m_tray.m_bBusy = 1;
+        const MenuSnapshot m = RightClick(m_tray);
+        ASSERT_TRUE(m.seen) << "no popup menu appeared";
+        EXPECT_NE(m.start & MF_GRAYED, 0u) << idle;
+        EXPECT_NE(m.stop & MF_GRAYED, 0u) << idle;
+    }
+    m_tray.m_bBusy = 0;
+}
+
 TEST_F(TrayMenu, DoubleClickShowsTheMainWindow) {
     ASSERT_FALSE(IsWindowVisible(Main()));
     // Through the icon's window, as the shell delivers it.

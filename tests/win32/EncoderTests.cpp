@@ -47,6 +47,51 @@ protected:
         Click(IDC_STOP);
         return GetTickCount() - start;
     }
+    // What the window shows: the chosen servers' addresses and, with Save Locally, the field's file.
+    std::vector<std::wstring> ShownTargets() const {
+        std::vector<std::wstring> targets;
+        for (int i = 0; i < 4; ++i) {
+            const std::wstring name = dlg->Channel(i).SelectedText();
+            if (name.empty()) continue;
+            const CStreamingServices& s = g_ServerList.ServerAt(g_ServerList.FindServerByName(name));
+            targets.push_back(s.RtmpUrl + L"/" + s.Key);
+        }
+        std::sort(targets.begin(), targets.end());
+        std::wstring file = Checked(IDC_SAVE_LOCALLY) ? Text(IDC_RECORDING_FILE) : L"";
+        for (wchar_t& c : file)
+            if (c == L'\\') c = L'/';
+        if (!file.empty()) targets.push_back(file);  // the file goes last in the line
+        return targets;
+    }
+    // What the stand-in encoder received: every target of its tee, servers sorted, the file last.
+    std::vector<std::wstring> ReceivedTargets() const {
+        const std::wstring log = EncoderLog();
+        const size_t from = log.find(L"-f tee \""), to = log.find(L"\" -y");
+        if (from == std::wstring::npos || to == std::wstring::npos) return {L"<no encoder>"};
+        std::vector<std::wstring> targets;
+        std::wstring file;
+        const std::wstring tee = log.substr(from + 8, to - from - 8) + L"|";
+        for (size_t at = 0, bar; (bar = tee.find(L'|', at)) != std::wstring::npos; at = bar + 1) {
+            const std::wstring target = tee.substr(tee.find(L']', at) + 1, bar - tee.find(L']', at) - 1);
+            if (target.rfind(L"rtmp://", 0) == 0) targets.push_back(target);
+            else file = target;
+        }
+        std::sort(targets.begin(), targets.end());
+        if (!file.empty()) targets.push_back(file);
+        return targets;
+    }
+    // Dispatches messages until the quit message comes, which it takes; false when it does not.
+    static bool PumpUntilQuit(DWORD timeoutMs) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+                if (m.message == WM_QUIT) return true;
+                TranslateMessage(&m);
+                DispatchMessageW(&m);
+            }
+        }
+        return false;
+    }
     void ExpectIdle() const {
         EXPECT_EQ(g_bSessionRunning, 0);
         EXPECT_FALSE(Enabled(IDC_STOP));
@@ -261,7 +306,9 @@ TEST_F(EncoderFixture, WmvFileWithChannelsIsRefusedBeforeAnythingChanges) {
     Choose(0, L"Twitch");
     Click(IDC_SAVE_LOCALLY);
     TypePath(work / L"rec.wmv");
-    Click(IDC_START);
+    EXPECT_FALSE(Enabled(IDC_START));  // the window says why before anyone presses Start
+    EXPECT_NE(Status().find(L"WMV"), std::wstring::npos);
+    theApp.OnTrayStart();
     ASSERT_EQ(user.Boxes().size(), 1u);
     EXPECT_NE(user.Boxes()[0].text.find(L"WMV"), std::wstring::npos);
     EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
@@ -473,4 +520,150 @@ TEST_F(EncoderFixture, TrayTooltipAndBalloonSayWhatIsLive) {
                   return std::wstring(c.data.szTip) == L"Vandrel: waiting for the encoder \u2013 0:00:00" && (c.data.uFlags & NIF_TIP);
               }), 1);
     theApp.m_trayIcon.RemoveFromNotificationArea();
+}
+
+// ---- Every door to a Start launches exactly what the window shows ----
+
+namespace {
+const wchar_t kPathRefused[] =
+    L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
+std::wstring FirstRun() {
+    std::wstring settings = kThreeServers;
+    return settings.replace(settings.find(L"DemoMode=1"), 10, L"DemoMode=0");
+}
+}  // namespace
+
+TEST_F(EncoderFixture, WindowStartRecordsToTheShownFileNeverToAnEarlierOne) {
+    Build(kThreeServers);
+    InstallEncoder();
+    Choose(0, L"Twitch");
+    Choose(1, L"Beta");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(work / L"first.mp4");
+    TypePath(work / L"missing\\second.mp4");  // refused: the accepted one before must not be used
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), kPathRefused);
+    TypePath(work / L"second.mp4");
+    dlg->m_nScreenWidth = 1;  // the screen is measured again at each Start
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(ShownTargets(), (std::vector<std::wstring>{L"rtmp://b.example/live/b1", L"rtmp://live.twitch.tv/app/live_1",
+                                                         Slashed(work / L"second.mp4")}));
+    EXPECT_EQ(ReceivedTargets(), ShownTargets());
+    EXPECT_EQ(dlg->m_nScreenWidth, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 0);
+    TimedStop();
+}
+
+TEST_F(EncoderFixture, TrayStartLaunchesWhatTheWindowShowsOrSaysWhyAndStaysIdle) {
+    Build(kThreeServers);
+    InstallEncoder();
+    Choose(0, L"Studio A");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(work / L"a.mp4");
+    TypePath(work / L"missing\\b.mp4");
+    Click(IDC_CLOSE);  // in the tray, as the tray's Start is used
+    theApp.OnTrayStart();
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, kPathRefused);
+    EXPECT_EQ(user.Boxes()[0].type, UINT(MB_OK | MB_ICONWARNING));
+    PumpFor(300);
+    EXPECT_EQ(EncoderLog(), L"");
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 1);  // the tray follows the session, not the request
+
+    theApp.OnTrayManageServers();
+    TypePath(work / L"b.mp4");
+    Click(IDC_CLOSE);
+    theApp.OnTrayStart();
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(ReceivedTargets(), (std::vector<std::wstring>{L"rtmp://a.example/live/abc", Slashed(work / L"b.mp4")}));
+    EXPECT_EQ(ReceivedTargets(), ShownTargets());
+    EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 0);
+    EXPECT_EQ(InUse(L"Studio A"), 1);
+    theApp.OnTrayStop();
+    ExpectIdle();
+}
+
+TEST_F(EncoderFixture, TrayStartAndStopDuringTheNoticeDoNothing) {
+    Build(FirstRun());
+    InstallEncoder();
+    PrepareSession();
+    int busyDuringNotice = -1;
+    user.duringMessageBox = [&](const std::wstring&) {
+        user.duringMessageBox = nullptr;
+        busyDuringNotice = theApp.m_trayIcon.m_bBusy;
+        SendMessageW(dlg->Handle(), WM_COMMAND, ID_TRAY_START, 0);
+        SendMessageW(dlg->Handle(), WM_COMMAND, ID_TRAY_STOP, 0);
+    };
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    PumpFor(1000);
+    EXPECT_EQ(busyDuringNotice, 1);  // the tray greys Start and Stop meanwhile
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 1);
+    EXPECT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(ReceivedTargets(), ShownTargets());
+    EXPECT_EQ(g_bSessionRunning, 1);
+    EXPECT_EQ(theApp.m_trayIcon.m_bIdle, 0);
+    EXPECT_EQ(theApp.m_trayIcon.m_bBusy, 0);
+    TimedStop();
+    ExpectIdle();
+}
+
+TEST_F(EncoderFixture, ExitDuringTheNoticeRunsOnceTheStartHasEndedAndLeavesNoEncoder) {
+    Build(FirstRun());
+    InstallEncoder();
+    PrepareSession();
+    size_t boxesDuringNotice = 0;
+    user.duringMessageBox = [&](const std::wstring&) {
+        user.duringMessageBox = nullptr;
+        SendMessageW(dlg->Handle(), WM_COMMAND, ID_TRAY_EXIT, 0);
+        boxesDuringNotice = user.Boxes().size();
+        user.nextAnswer = IDYES;
+    };
+    Click(IDC_START);
+    EXPECT_EQ(boxesDuringNotice, 1u);  // Exit did not ask yet: it waits for the Start
+    ASSERT_TRUE(PumpUntilQuit(20000)) << "Exit never ran";
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, L"Are you sure you want to exit Vandrel?");
+    ExpectIdle();
+    if (!EncoderLog().empty()) EXPECT_EQ(ReceivedTargets(), ShownTargets());
+}
+
+TEST_F(EncoderFixture, StartAfterUntickingSaveLocallyStreamsTheChannels) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    Click(IDC_SAVE_LOCALLY);
+    EXPECT_TRUE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), L"");
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(ReceivedTargets(), (std::vector<std::wstring>{L"rtmp://live.twitch.tv/app/live_1"}));
+    EXPECT_EQ(ReceivedTargets(), ShownTargets());
+    TimedStop();
+}
+
+TEST_F(EncoderFixture, SeparateFileSessionsNeverShareAFile) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    Click(IDC_SEPARATE_FILE);
+    std::wstring files[2];
+    for (std::wstring& file : files) {
+        ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+        DeleteFileW((work / L"fake_encoder.log").c_str());
+        Click(IDC_START);
+        ASSERT_TRUE(WaitForEncoder());
+        file = ReceivedTargets().back();
+        TimedStop();
+        for (wchar_t& c : file)
+            if (c == L'/') c = L'\\';
+        EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "would overwrite a recording";
+        WriteTextFile(file, L"recorded");  // as the encoder would have left it
+    }
+    EXPECT_NE(files[0], files[1]);
+    EXPECT_EQ(files[0].substr(0, work.Path().size() + 5), work / L"rec_");
 }

@@ -11,6 +11,7 @@ TEST_F(MainWindowFixture, OpensWithSortedSelectorsAndIdleButtons) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Items(i), kAll) << i;
     EXPECT_EQ(Text(IDC_TITLE), L"Vandrel");
     EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), L"Please select at least one server");  // why Start is off
     EXPECT_FALSE(Enabled(IDC_STOP));
     EXPECT_FALSE(Enabled(IDC_RECORDING_FILE));
     EXPECT_FALSE(Enabled(IDC_SEPARATE_FILE));
@@ -34,10 +35,15 @@ TEST_F(MainWindowFixture, ChoosingAServerMovesItBetweenSelectors) {
     EXPECT_EQ(Items(2), (Names{L"", L"Beta", L"NoKey"}));
     EXPECT_EQ(g_strChannel1, L"Twitch");
     EXPECT_EQ(g_strChannel2, L"Studio A");
-    Choose(0, L"");  // the empty item releases, even with another channel in use
+    Choose(0, L"");  // the empty item releases; the other channel still makes a session
     EXPECT_EQ(InUse(L"Twitch"), 0);
-    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_TRUE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), L"");
     EXPECT_EQ(Items(2), (Names{L"", L"Beta", L"NoKey", L"Twitch"}));
+    Choose(1, L"");
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), L"Please select at least one server");
+    EXPECT_EQ(Items(2), kAll);
 }
 
 TEST_F(MainWindowFixture, ServerWithoutKeyIsRefusedWithTheSelectorsMessage) {
@@ -49,7 +55,7 @@ TEST_F(MainWindowFixture, ServerWithoutKeyIsRefusedWithTheSelectorsMessage) {
     for (int i = 1; i < 4; ++i) EXPECT_FALSE(Enabled(IDC_CHANNEL1 + i));
     EXPECT_EQ(InUse(L"Twitch"), 0);  // no selector shows it any more
     EXPECT_EQ(InUse(L"NoKey"), 0);
-    EXPECT_EQ(Items(1), kAll);
+    EXPECT_EQ(Items(1), (Names{L"", L"Beta", L"Studio A", L"Twitch"}));  // shown in selector 1, so offered nowhere else
     Choose(0, L"Beta");
     EXPECT_EQ(Status(), L"");
     for (int i = 1; i < 4; ++i) EXPECT_TRUE(Enabled(IDC_CHANNEL1 + i));
@@ -82,13 +88,18 @@ TEST_F(MainWindowFixture, SaveLocallyAndThePathCheck) {
     TypePath(L"clip.mp4");  // a bare name is a file of the current folder, stored as typed
     EXPECT_EQ(dlg->m_strRecordingPath, L"clip.mp4");
 
-    Click(IDC_SAVE_LOCALLY);  // unchecked: everything local off, Start off
+    Click(IDC_SAVE_LOCALLY);  // unchecked: everything local off; with nothing else chosen, Start off and why
     EXPECT_FALSE(Enabled(IDC_RECORDING_FILE));
     EXPECT_FALSE(Enabled(IDC_START));
-    TypePath(appData / L"x.avi");  // not checked: no check, no message
-    EXPECT_EQ(Status(), L"");
-    ClickLabel(IDC_SAVE_LOCALLY_LABEL);  // the label toggles the box
+    EXPECT_EQ(Status(), L"Please select at least one server");
+    TypePath(appData / L"x.avi");  // not checked: the path does not count
+    EXPECT_EQ(Status(), L"Please select at least one server");
+    ClickLabel(IDC_SAVE_LOCALLY_LABEL);  // the label toggles the box; the shown path is what counts
     EXPECT_TRUE(Checked(IDC_SAVE_LOCALLY));
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), refusal);
+    EXPECT_EQ(dlg->m_strRecordingPath, L"clip.mp4");  // the refused path is never stored
+    TypePath(appData / L"x.mp4");
     EXPECT_TRUE(Enabled(IDC_START));
 }
 
@@ -105,7 +116,7 @@ TEST_F(MainWindowFixture, SeparateFileNoticeAndFlag) {
     EXPECT_EQ(boxes[0].type, UINT(MB_OK | MB_ICONINFORMATION));
 }
 
-TEST_F(MainWindowFixture, BrowseUsesTheDefaultFormatAndFallsBackOnCancel) {
+TEST_F(MainWindowFixture, BrowseUsesTheDefaultFormatAndCancelLeavesTheField) {
     Build(kThreeServers + L"[Device]\r\n");
     Click(IDC_SAVE_LOCALLY);
     user.saveAsAnswer = appData / L"chosen.mp4";
@@ -119,12 +130,16 @@ TEST_F(MainWindowFixture, BrowseUsesTheDefaultFormatAndFallsBackOnCancel) {
     EXPECT_EQ(r.fileName, L"Screen Recording");
     EXPECT_EQ(r.flags, DWORD(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR));
     user.saveAsAnswer.reset();
-    Click(IDC_BROWSE);  // cancelled with nothing remembered: the initial name with ".wmv"
-    EXPECT_EQ(Text(IDC_RECORDING_FILE), L"Screen Recording.wmv");
-    dlg->m_editRecordingFile.m_strRememberedPath = appData / L"kept.mp4";
+    Click(IDC_BROWSE);  // cancelled: the field, the stored path and Start stay as they were
+    EXPECT_EQ(Text(IDC_RECORDING_FILE), appData / L"chosen.mp4");
+    EXPECT_EQ(dlg->m_strRecordingPath, appData / L"chosen.mp4");
+    EXPECT_TRUE(Enabled(IDC_START));
     dlg->m_editRecordingFile.m_strDefaultExt = L"WMV";
-    Click(IDC_BROWSE);
-    EXPECT_EQ(Text(IDC_RECORDING_FILE), appData / L"kept.mp4");
+    TypePath(L"");
+    Click(IDC_BROWSE);  // cancelled with an empty field: still empty, nothing invented
+    EXPECT_EQ(Text(IDC_RECORDING_FILE), L"");
+    EXPECT_FALSE(Enabled(IDC_START));
+    EXPECT_EQ(Status(), L"Path must not be Empty");
     EXPECT_EQ(user.SaveAsRequests().back().filter.substr(0, 32), L"Windows Media Video File (*.wmv)");
 }
 
@@ -168,10 +183,11 @@ TEST_F(MainWindowFixture, RemovedServerBehindARememberedNameIsNoChoice) {
 }
 
 TEST_F(MainWindowFixture, DeviceSettingsReachTheWindow) {
-    Build(L"[Device]\r\nOverlayVideoPos=Top Right\r\nMuteAudio=1\r\nVideoFPS=30\r\nDefaultRecordingFormat=wmv\r\nRecordingDevice=Stereo Mix (X)\r\n"
+    Build(L"[Device]\r\nOverlayVideoPos=Top Right\r\nMuteAudio=2\r\nDisableVideo=-1\r\nVideoFPS=30\r\nDefaultRecordingFormat=wmv\r\nRecordingDevice=Stereo Mix (X)\r\n"
           L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n");
     EXPECT_EQ(dlg->m_nOverlayVideoPos, 3);
-    EXPECT_EQ(dlg->m_nMuteAudio, 1);
+    EXPECT_EQ(dlg->m_nMuteAudio, 1);  // any value but 0 is on
+    EXPECT_EQ(dlg->m_nDisableVideo, 1);
     EXPECT_EQ(dlg->m_strVideoFps, L"30");
     EXPECT_EQ(dlg->m_editRecordingFile.m_strDefaultExt, L"wmv");
     EXPECT_EQ(g_strRecordingDevice, L"Stereo Mix (X)");

@@ -176,8 +176,8 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
         EXPECT_EQ(dlg->m_strAudioDevice, L"microphone (usb audio)");
     }
     user.OnNextModal([](HWND d) { Press(d, IDC_MUTE_AUDIO); Press(d, IDOK); });
-    theApp.OnTraySettings();  // applied, but the main window takes nothing back
-    EXPECT_EQ(dlg->m_nMuteAudio, 0);
+    theApp.OnTraySettings();  // applied from the tray: the main window takes it as from its own link
+    EXPECT_EQ(dlg->m_nMuteAudio, 1);
     EXPECT_EQ(ReadWholeFile(SettingsIni()),
               L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n[Device]\r\nAudioDevice=Microphone (USB Audio)\r\n"
               L"VideoDevice=USB Camera\r\nMuteAudio=1\r\nDisableVideo=0\r\nTheme=Light\r\nRecMode=Desktop\r\nPrimaryVidSrc=\r\n"

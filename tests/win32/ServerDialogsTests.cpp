@@ -1,6 +1,7 @@
 // The server list dialog and the credentials editor, opened from the main window and driven as a user would.
 #include "MainWindowFixture.h"
 #include "ui/dialogs/CredentialsEditor.h"
+#include "ui/dialogs/ServerListDialog.h"
 #include "ui/theme/Theme.h"
 
 namespace {
@@ -252,4 +253,33 @@ TEST_F(ServerDialogs, EditorColoursInBothLooks) {
         });
         UI().RunModal(editor, nullptr);
     }
+}
+
+TEST_F(ServerDialogs, DuringASessionTheServerStreamedToCanNeitherBeModifiedNorRemoved) {
+    Build(kServers);
+    CCustomizeStreamingServerDlg servers;
+    servers.m_strSettingsPath = SettingsIni();
+    for (int i = 0; i < 4; ++i) servers.m_channels[i] = &dlg->Channel(i);
+    servers.m_sessionServers = {L"Twitch"};
+    user.OnNextModal([&](HWND d) {
+        const std::wstring intro = TextOf(GetDlgItem(d, IDC_SERVERS_INTRO));
+        ClickRow(d, L"Twitch");
+        EXPECT_FALSE(On(d, IDC_SERVERS_MODIFY));
+        EXPECT_FALSE(On(d, IDC_SERVERS_REMOVE));
+        EXPECT_EQ(TextOf(GetDlgItem(d, IDC_SERVERS_INTRO)),
+                  L"A server in use while streaming cannot be modified or removed until streaming stops.");
+        Key(d, List(d), VK_DELETE);  // the keys cannot do it either
+        Key(d, List(d), VK_RETURN);
+        EXPECT_EQ(Rows(d).size(), 4u);
+        ClickRow(d, L"Beta");  // any other server can be edited
+        EXPECT_TRUE(On(d, IDC_SERVERS_MODIFY));
+        EXPECT_TRUE(On(d, IDC_SERVERS_REMOVE));
+        EXPECT_EQ(TextOf(GetDlgItem(d, IDC_SERVERS_INTRO)), intro);
+        Press(d, IDC_SERVERS_REMOVE);
+        EXPECT_EQ(Rows(d), (Names{L"YouTube", L"Studio A", L"Twitch"}));
+    });
+    UI().RunModal(servers, dlg->Handle());
+    EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_SERVER_LIST}));  // Enter opened no editor
+    EXPECT_GE(g_ServerList.FindServerByName(L"Twitch"), 0);
+    EXPECT_TRUE(HasSection(L"[Twitch]"));
 }

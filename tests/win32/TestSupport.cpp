@@ -7,8 +7,11 @@
 #include <shellapi.h>
 
 int ScriptedUser::MessageBox(HWND owner, const std::wstring& text, UINT type) {
-    std::lock_guard guard(m_lock);
-    m_boxes.push_back({owner, text, type});
+    {
+        std::lock_guard guard(m_lock);
+        m_boxes.push_back({owner, text, type});
+    }
+    if (auto during = duringMessageBox) during(text);
     return nextAnswer;
 }
 

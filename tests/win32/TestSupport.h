@@ -34,6 +34,8 @@ public:
     std::vector<SaveAsRequest> SaveAsRequests();
 
     int nextAnswer = IDOK;                      // for every message box
+    // Runs while a message box is up, as a user acting elsewhere meanwhile (the tray, say).
+    std::function<void(const std::wstring& text)> duringMessageBox;
     std::optional<std::wstring> saveAsAnswer;  // nothing: cancelled
 
 private:

@@ -114,8 +114,9 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     // 3, 4. Stored devices and the two check boxes.
     const std::wstring audioDevice = ReadDevice(L"AudioDevice");
     const std::wstring videoDevice = ReadDevice(L"VideoDevice");
-    m_chkMuteAudio.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"MuteAudio", 1) == 1);
-    m_chkDisableVideo.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"DisableVideo", 1) == 1);
+    // Any value but 0 is on, as the main window reads it.
+    m_chkMuteAudio.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"MuteAudio", 1) != 0);
+    m_chkDisableVideo.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"DisableVideo", 1) != 0);
 
     // 5. Overlay corner, by exact text.
     const std::wstring position = ReadDevice(L"OverlayVideoPos");

@@ -11,6 +11,8 @@
 
 namespace {
 enum Column { kName, kUrl, kPort, kKey };
+constexpr wchar_t kIntro[] = L"Add or Remove or Edit the Server properties in the list.";
+constexpr wchar_t kInSessionHint[] = L"A server in use while streaming cannot be modified or removed until streaming stops.";
 
 // Deletes every item that names this server, A–Z compared without case.
 void RemoveName(CComboBox& combo, const std::wstring& name) {
@@ -105,6 +107,7 @@ void CCustomizeStreamingServerDlg::OnModify() {
     editor.m_nModifyMode = 1;
     const std::vector<int> rows = SelectedRows();
     const int row = rows.empty() ? -1 : rows.front();
+    if (row >= 0 && InSession(m_listServers.CellText(row, kName))) return;
     int persistent = 0;
     if (row >= 0) {
         editor.m_strServerName = m_listServers.CellText(row, kName);
@@ -148,7 +151,7 @@ void CCustomizeStreamingServerDlg::OnRemove() {
     for (int row : SelectedRows()) {  // from the bottom up, so the other rows keep their indices
         const std::wstring name = m_listServers.CellText(row, kName);
         const int index = g_ServerList.FindServerByName(name);
-        if (index < 0 || g_ServerList.ServerAt(index).Persistent) continue;
+        if (index < 0 || g_ServerList.ServerAt(index).Persistent || InSession(name)) continue;
         m_listServers.DeleteRow(row);
         DeleteServerSection(Settings(), m_strSettingsPath, name);
         g_ServerList.RemoveServerAt(index);
@@ -157,14 +160,28 @@ void CCustomizeStreamingServerDlg::OnRemove() {
     m_btnOk.Enable(true);
 }
 
+bool CCustomizeStreamingServerDlg::InSession(const std::wstring& name) const {
+    for (const std::wstring& streamed : m_sessionServers)
+        if (EqualsIgnoringCase(streamed, name)) return true;
+    return false;
+}
+
 void CCustomizeStreamingServerDlg::OnListClick() {
     m_btnModify.Enable(false);
     m_btnRemove.Enable(false);
+    bool streamed = false;
     for (int row : SelectedRows()) {
+        const std::wstring name = m_listServers.CellText(row, kName);
+        if (InSession(name)) {
+            streamed = true;
+            continue;
+        }
         m_btnModify.Enable(true);
-        const int index = g_ServerList.FindServerByName(m_listServers.CellText(row, kName));
+        const int index = g_ServerList.FindServerByName(name);
         if (index >= 0 && !g_ServerList.ServerAt(index).Persistent) m_btnRemove.Enable(true);
     }
+    SetDlgItemTextW(m_hWnd, IDC_SERVERS_INTRO, streamed ? kInSessionHint : kIntro);
+    FitLabelWidth(Item(IDC_SERVERS_INTRO));
 }
 
 void CCustomizeStreamingServerDlg::OnListDoubleClick() {

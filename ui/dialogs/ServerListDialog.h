@@ -16,6 +16,7 @@ public:
     std::wstring m_strSettingsPath;
     std::wstring m_strTheme;
     std::array<CComboBox*, 4> m_channels{};  // the main window's selectors, channels 1 to 4
+    std::vector<std::wstring> m_sessionServers;  // streamed to now: neither modified nor removed
 
     void OnAdd();
     void OnModify();
@@ -35,6 +36,7 @@ private:
                    const std::wstring& key);
     void FillList(const std::wstring& filter);
     std::vector<int> SelectedRows() const;  // highest index first
+    bool InSession(const std::wstring& name) const;
     void RenameInChannels(const std::wstring& oldName, const std::wstring& newName);
 
     static const CommandRoute<CCustomizeStreamingServerDlg> kRoutes[];

@@ -128,14 +128,15 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
 
     m_strVideoDevice = ReadDevice(L"VideoDevice");
     if (m_strVideoDevice.empty()) SetStatus(kPrivacyHint);
-    m_nDisableVideo = Settings().GetInt(m_szSettingsPath, L"Device", L"DisableVideo", 0);
+    // Any value but 0 is on: the inputs and the stream maps of the line then always agree.
+    m_nDisableVideo = Settings().GetInt(m_szSettingsPath, L"Device", L"DisableVideo", 0) != 0 ? 1 : 0;
     const std::wstring position = ReadDevice(L"OverlayVideoPos");
     const wchar_t* positions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
     for (int i = 0; i < 4; ++i)
         if (position == positions[i]) m_nOverlayVideoPos = i;
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    m_nMuteAudio = Settings().GetInt(m_szSettingsPath, L"Device", L"MuteAudio", 0);
+    m_nMuteAudio = Settings().GetInt(m_szSettingsPath, L"Device", L"MuteAudio", 0) != 0 ? 1 : 0;
     m_strAudioDevice = ReadDevice(L"AudioDevice");
     if (m_strAudioDevice.empty()) SetStatus(kPrivacyHint);
     m_strRecordingPath = Settings().GetString(m_szSettingsPath, L"Paths", L"Video Local Folder", L"");
@@ -162,7 +163,6 @@ void CManageStreamingServerDlg::LoadLocalOptions() {
     m_editRecordingFile.Enable(save != 0);
     m_chkSeparateFile.Enable(save != 0);
     m_staticSeparateFile.Enable(save != 0);
-    EnableStart(save != 0);
     m_chkSeparateFile.SetCheck(Settings().GetInt(m_szLocalSettingsPath, L"Local", L"SaveInSeperateFile", 0) != 0);
 }
 
@@ -179,21 +179,7 @@ void CManageStreamingServerDlg::RefreshChannels() {
         SelectByName(*m_channels[i], ChannelName(i));
         OnChannelChanged(i);
     }
-    // An empty selector's check turns Start off: what is chosen decides.
-    if (g_bSessionRunning == 1) {
-        m_btnStop.Enable(true);
-    } else if (!g_strChannel1.empty() || !g_strChannel2.empty() || !g_strChannel3.empty() ||
-               !g_strChannel4.empty() || m_chkSaveLocally.IsChecked()) {
-        EnableStart(true);
-        m_btnStop.Enable(false);
-    }
-    // One selector's check must not undo another's refusal.
-    const int problem = ChannelProblem();
-    if (problem >= 0) {
-        for (int j = 0; j < 4; ++j) m_channels[j]->Enable(j == problem && g_bSessionRunning == 0);
-        SetStatus(ChannelProblemText(problem));
-        m_btnStart.Enable(false);
-    }
+    if (g_bSessionRunning == 1) m_btnStop.Enable(true);
 }
 
 void CManageStreamingServerDlg::OnShowOrHide(bool shown) {
@@ -201,7 +187,6 @@ void CManageStreamingServerDlg::OnShowOrHide(bool shown) {
     // A server in a hidden selector would still be streamed to: it must be seen.
     if (shown && !m_bMoreChannels && (!g_strChannel3.empty() || !g_strChannel4.empty())) ToggleMoreChannels();
     m_bSeparateFile = m_chkSeparateFile.IsChecked();
-    if (!m_strSessionNotice.empty() && ChannelProblem() < 0) SetStatus(m_strSessionNotice);
     if (shown && m_report) {
         ShowSessionState(true);  // whatever the selectors' handlers wrote there
     }
@@ -227,6 +212,7 @@ void CManageStreamingServerDlg::OnConfigureChannels() {
     servers.m_strSettingsPath = m_szSettingsPath;
     servers.m_strTheme = m_strTheme;
     for (int i = 0; i < 4; ++i) servers.m_channels[i] = m_channels[i];
+    servers.m_sessionServers = m_sessionServers;
     UI().RunModal(servers, m_hWnd);  // whatever closed it, the file may have changed
     ReloadServers();
 }
@@ -245,6 +231,7 @@ void CManageStreamingServerDlg::OnMediaSettings() {
     g_strRecordingDevice = r.recordingDevice;
     m_editRecordingFile.m_strDefaultExt = r.defaultRecordingFormat;
     LoadVideoOptions();
+    ShowPlan();  // a new frame rate or device can change what a Start would do
 }
 
 void CManageStreamingServerDlg::OnHelp() { m_helpSlideshows.Start(m_hWnd); }
@@ -313,8 +300,6 @@ void CBrowseEdit::OnBrowseButton(HWND owner) {
     request.fileName = L"Screen Recording";
     // The current folder stays where it is whatever folder the user browses to.
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-    if (auto chosen = UI().SaveAs(owner, request))
-        SetText(*chosen);
-    else
-        SetText(!m_strRememberedPath.empty() ? m_strRememberedPath : request.fileName + L".wmv");
+    // Cancelled: the field stays as it was.
+    if (auto chosen = UI().SaveAs(owner, request)) SetText(*chosen);
 }

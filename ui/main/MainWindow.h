@@ -1,11 +1,13 @@
 // The main window: channel selectors, local recording options, session buttons, side links.
 #pragma once
 #include "engine/EncoderProcess.h"
+#include "engine/SessionPlan.h"
 #include "ui/dialogs/DemoModeDlg.h"
 #include "ui/theme/ThemedDialog.h"
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct ComposedCommand;
 struct CSessionReport;
@@ -33,9 +35,9 @@ public:
     void OnClose();
     void MarkChannel(const std::wstring& name, bool chosen);
     void OnChannelChanged(int index);  // 0..3
-    // The first selector that shows a server without key or URL, or -1; no Start while there is one.
-    int ChannelProblem() const;
-    static const wchar_t* ChannelProblemText(int index);
+    // The choices as shown, and what a Start would launch from them now.
+    SessionChoices Choices() const;
+    SessionPlan CurrentPlan(const EncoderInputs& line) const;
     void ToggleMoreChannels();
     void LoadVideoOptions();
     void OnSaveLocally();
@@ -113,7 +115,8 @@ private:
     void ShowSessionState(bool rewriteStatusLine = false);
     std::wstring EndSessionReport();
     void EnterIdle();
-    void EnableStart(bool on);
+    void ShowPlan();  // selectors' offers, Start and the status line as the plan says
+    EncoderInputs LineSettings() const;
     void RefreshChannels();
     void LoadFilesAndServers();
     void SetStatus(const std::wstring& text) const;
@@ -127,6 +130,7 @@ private:
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
     std::unique_ptr<CSessionReport> m_report;
     std::wstring m_strSessionStatus;  // what the report put on the status line
+    std::vector<std::wstring> m_sessionServers;  // streamed to by the running session
     CHelpSlideshows m_helpSlideshows;
 };
 

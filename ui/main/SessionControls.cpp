@@ -6,21 +6,16 @@
 #include "engine/CommandLine.h"
 #include "engine/RecordingPath.h"
 #include "engine/EncoderReport.h"
+#include "engine/SessionPlan.h"
 #include "engine/SessionSummary.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
+#include <algorithm>
 #include <ctime>
 
 namespace {
 
-constexpr wchar_t kNoKeyChannel1[] =
-    L"The selected server does not have a valid key, url. Configure by going to Configure channels > Modify.";
-constexpr wchar_t kNoKeyOthers[] =
-    L"The selected server does not have a valid key, url. Configure by going to Settings > Modify.";
-constexpr wchar_t kPathEmpty[] = L"Path must not be Empty";
-constexpr wchar_t kPathRefused[] =
-    L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
 constexpr wchar_t kBackgroundNotice[] =
     L"The application will continue running in the background. You can start or stop streaming from the system tray.";
 constexpr wchar_t kSeparateFileNotice[] = L"New videos will now be saved with date and time appended to the filename.";
@@ -41,86 +36,89 @@ private:
 
 void CManageStreamingServerDlg::MarkChannel(const std::wstring& name, bool chosen) {
     if (name.empty()) return;
-    const int index = g_ServerList.FindServerByName(name);
-    if (chosen) {
-        const bool idle = g_bSessionRunning == 0;
-        EnableStart(idle);
-        for (CComboBox* combo : m_channels) combo->Enable(idle);
-    } else {
-        m_btnStart.Enable(false);
+    // A name that outlived its server marks nothing; a server without key or URL is never in use.
+    if (const int index = g_ServerList.FindServerByName(name); index >= 0) {
+        CStreamingServices& server = g_ServerList.ServerAt(index);
+        server.InUse = chosen && HasKeyAndUrl(server) ? 1 : 0;
     }
-    // A name that outlived its server marks nothing.
-    if (index >= 0) g_ServerList.ServerAt(index).InUse = chosen ? 1 : 0;
 }
 
+// The selector shows a new choice: the server it held before is released and the new one put in
+// use; the session plan then decides the offers, Start and the status line.
 void CManageStreamingServerDlg::OnChannelChanged(int i) {
-    CComboBox& self = *m_channels[i];
-    std::wstring chosen = self.SelectedText();
-    std::wstring& remembered = ChannelName(i);
-    // A name that no longer matches any server counts as no choice.
-    const int index = chosen.empty() ? -1 : g_ServerList.FindServerByName(chosen);
-    if (index < 0) chosen.clear();
-    if (!chosen.empty()) {
-        const CStreamingServices& server = g_ServerList.ServerAt(index);
-        if (server.Key.empty() || server.RtmpUrl.empty()) {
-            m_btnStart.Enable(false);
-            for (int j = 0; j < 4; ++j)
-                if (j != i) m_channels[j]->Enable(false);
-            SetStatus(ChannelProblemText(i));
-            // The selector shows this server now: the one it held before is released, and
-            // nothing is in use that no selector shows. A running session keeps what it has.
-            if (g_bSessionRunning == 0) {
-                MarkChannel(remembered, false);
-                if (!remembered.empty() && !EqualsIgnoringCase(remembered, chosen))
-                    for (int j = 0; j < 4; ++j)
-                        if (j != i && m_channels[j]->FindExact(remembered) < 0) m_channels[j]->AddString(remembered);
-                remembered = server.Name;
-            }
-            return;
-        }
-        for (int j = 0; j < 4; ++j)
-            if (j != i) m_channels[j]->Enable(true);
-        SetStatus(L"");
-        EnableStart(true);
-    } else {
-        m_btnStart.Enable(false);
-        SetStatus(L"");
-    }
-    if (chosen.empty() && remembered.empty()) return;
-
-    MarkChannel(remembered, false);
-    if (!remembered.empty())
-        for (int j = 0; j < 4; ++j)
-            if (j != i && m_channels[j]->FindExact(remembered) < 0) m_channels[j]->AddString(remembered);
-    MarkChannel(chosen, true);
-    if (!chosen.empty())
+    if (g_bSessionRunning == 0) {
+        SessionChoices choices = Choices();
+        ChooseChannel(choices, i, m_channels[i]->SelectedText(), g_ServerList);
         for (int j = 0; j < 4; ++j) {
-            if (j == i) continue;
-            for (int k = m_channels[j]->Count() - 1; k >= 0; --k)
-                if (m_channels[j]->ItemText(k) == chosen) m_channels[j]->DeleteString(k);
-            InvalidateRect(m_channels[j]->Handle(), nullptr, TRUE);
+            if (ChannelName(j) != choices.channels[j]) MarkChannel(ChannelName(j), false);
+            ChannelName(j) = choices.channels[j];
         }
-    remembered = chosen;
-}
-
-int CManageStreamingServerDlg::ChannelProblem() const {
-    for (int i = 0; i < 4; ++i) {
-        const int index = g_ServerList.FindServerByName(m_channels[i]->SelectedText());
-        if (m_channels[i]->SelectedText().empty() || index < 0) continue;
-        const CStreamingServices& server = g_ServerList.ServerAt(index);
-        if (server.Key.empty() || server.RtmpUrl.empty()) return i;
+        MarkChannel(ChannelName(i), true);
     }
-    return -1;
+    ShowPlan();
 }
 
-const wchar_t* CManageStreamingServerDlg::ChannelProblemText(int index) {
-    return index == 0 ? kNoKeyChannel1 : kNoKeyOthers;
+SessionChoices CManageStreamingServerDlg::Choices() const {
+    SessionChoices c;
+    for (int i = 0; i < 4; ++i) c.channels[i] = ChannelName(i);
+    c.saveLocally = m_chkSaveLocally.IsChecked();
+    c.shownPath = m_editRecordingFile.Text();
+    c.pathAccepted = IsAcceptedRecordingPath(c.shownPath, [](const std::wstring& folder) {
+        return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    c.separateFile = m_chkSeparateFile.IsChecked();
+    return c;
 }
 
-void CManageStreamingServerDlg::EnableStart(bool on) {
-    const int problem = on ? ChannelProblem() : -1;
-    if (problem >= 0) SetStatus(ChannelProblemText(problem));  // the reason stays in view
-    m_btnStart.Enable(on && problem < 0);
+EncoderInputs CManageStreamingServerDlg::LineSettings() const {
+    EncoderInputs in;
+    in.videoFps = m_strVideoFps;
+    in.recMode = ReadDevice(L"RecMode");
+    if (in.recMode == L"Other") in.primaryVidSrc = ReadDevice(L"PrimaryVidSrc");
+    in.disableVideo = m_nDisableVideo;
+    in.videoDevice = m_strVideoDevice;
+    in.overlayVideoPos = m_nOverlayVideoPos;
+    in.muteAudio = m_nMuteAudio;
+    in.audioDevice = m_strAudioDevice;
+    in.recordingDevice = g_strRecordingDevice;
+    in.screenWidth = m_nScreenWidth;
+    in.screenHeight = m_nScreenHeight;
+    in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) != 0;
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* t = std::localtime(&now)) in.localTime = *t;
+    return in;
+}
+
+SessionPlan CManageStreamingServerDlg::CurrentPlan(const EncoderInputs& line) const {
+    return PlanSession(Choices(), g_ServerList, line, [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+}
+
+// Each selector offers what the plan says and shows its remembered name; Start is enabled exactly
+// when a Start would launch something, and otherwise the status line says why.
+void CManageStreamingServerDlg::ShowPlan() {
+    const SessionChoices choices = Choices();
+    for (int i = 0; i < 4; ++i) {
+        CComboBox& combo = *m_channels[i];
+        const std::vector<std::wstring> offers = SelectorOffers(choices, i, g_ServerList);
+        for (int k = combo.Count() - 1; k >= 0; --k)
+            if (std::find(offers.begin(), offers.end(), combo.ItemText(k)) == offers.end()) combo.DeleteString(k);
+        for (const std::wstring& name : offers)
+            if (name.empty() ? combo.Count() == 0 || !combo.ItemText(0).empty() : combo.FindExact(name) < 0)
+                combo.AddString(name);
+        SelectByName(combo, choices.channels[i]);
+        InvalidateRect(combo.Handle(), nullptr, TRUE);
+    }
+    if (g_bSessionRunning != 0) {
+        m_btnStart.Enable(false);
+        for (CComboBox* combo : m_channels) combo->Enable(false);
+        return;
+    }
+    const SessionPlan plan = CurrentPlan(LineSettings());
+    for (int j = 0; j < 4; ++j) m_channels[j]->Enable(plan.refusedChannel < 0 || plan.refusedChannel == j);
+    m_btnStart.Enable(plan.Launches());
+    SetStatus(plan.Launches() ? m_strSessionNotice : plan.message);
 }
 
 void CManageStreamingServerDlg::ToggleMoreChannels() {
@@ -138,29 +136,16 @@ void CManageStreamingServerDlg::LoadVideoOptions() {
 }
 
 void CManageStreamingServerDlg::OnStart() {
-    // Compose first: a line the encoder would misread is refused before anything changes.
-    EncoderInputs in;
-    in.videoFps = m_strVideoFps;
-    in.recMode = Settings().GetString(m_szSettingsPath, L"Device", L"RecMode", L"");
-    if (in.recMode == L"Other") in.primaryVidSrc = Settings().GetString(m_szSettingsPath, L"Device", L"PrimaryVidSrc", L"");
-    in.disableVideo = m_nDisableVideo;
-    in.videoDevice = m_strVideoDevice;
-    in.overlayVideoPos = m_nOverlayVideoPos;
-    in.muteAudio = m_nMuteAudio;
-    in.audioDevice = m_strAudioDevice;
-    in.recordingDevice = g_strRecordingDevice;
-    in.screenWidth = m_nScreenWidth;
-    in.screenHeight = m_nScreenHeight;
-    in.saveLocally = m_chkSaveLocally.IsChecked();
-    in.recordingPath = m_strRecordingPath;
-    in.separateFile = m_bSeparateFile;
-    in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) == 1;
-    const std::time_t now = std::time(nullptr);
-    if (const std::tm* t = std::localtime(&now)) in.localTime = *t;
-    const ComposedCommand command = ComposeEncoderCommandLine(in, g_ServerList);
-    g_strRecordingDevice = command.recordingDevice;
-    if (command.error != ComposeError::None) {
-        UI().MessageBox(m_hWnd, ComposeErrorMessage(command), MB_OK | MB_ICONWARNING);
+    if (g_bSessionRunning != 0 || theApp.m_trayIcon.m_bBusy) return;
+    // The screen as it is now: the application lives in the tray across resolution changes.
+    m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const EncoderInputs line = LineSettings();
+    const SessionPlan plan = CurrentPlan(line);
+    g_strRecordingDevice = plan.recordingDevice;
+    if (!plan.Launches()) {
+        ShowPlan();
+        UI().MessageBox(m_hWnd, plan.message, plan.nothingChosen ? MB_OKCANCEL | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
         return;
     }
 
@@ -172,7 +157,11 @@ void CManageStreamingServerDlg::OnStart() {
     Settings().WriteString(local, L"Local", L"SaveInLocalPath", m_chkSaveLocally.IsChecked() ? L"1" : L"0");
     Settings().WriteString(local, L"Local", L"SaveInSeperateFile", m_chkSeparateFile.IsChecked() ? L"1" : L"0");
 
+    // Until the encoder is on its way the tray offers neither Start nor Stop, and Exit waits.
+    theApp.m_trayIcon.m_bBusy = 1;
     m_strSessionNotice.clear();
+    m_sessionServers = plan.servers;
+    MarkInUse(g_ServerList, Choices());  // also when the window was closed before a tray Start
     m_btnStart.Enable(false);
     m_btnStop.Enable(true);
     g_bSessionRunning = 1;
@@ -185,38 +174,46 @@ void CManageStreamingServerDlg::OnStart() {
         Settings().WriteString(m_szSettingsPath, L"Device", L"DemoMode", L"1");
     }
     ShowWindow(m_hWnd, SW_HIDE);
-    m_session.Start(command.text, m_hWnd, BeginSessionReport(command, in.reconnectChannels));
+    ComposedCommand launched;
+    launched.text = plan.commandLine;
+    launched.channels = plan.servers;
+    launched.localFile = plan.localFile;
+    m_session.Start(plan.commandLine, m_hWnd, BeginSessionReport(launched, line.reconnectChannels));
     theApp.m_trayIcon.m_bIdle = 0;
     // The window is hidden now: the tray says what is being started; the report tells the rest.
-    theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(command.channels, command.localFile), NIIF_INFO);
+    theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(plan.servers, plan.localFile), NIIF_INFO);
+    theApp.OnSessionSettled();
 }
 
 void CManageStreamingServerDlg::EnterIdle() {
     theApp.m_trayIcon.SetTooltip(L"");
-    EnableStart(true);
     m_btnStop.Enable(false);
     g_bSessionRunning = 0;
+    m_sessionServers.clear();
     for (CComboBox* combo : m_channels) combo->Enable(true);
     m_chkSaveLocally.Enable(true);
+    MarkInUse(g_ServerList, Choices());
     OnSaveLocally();
 }
 
 void CManageStreamingServerDlg::OnStop() {
+    if (theApp.m_trayIcon.m_bBusy) return;  // a Start or Stop is still on its way
     CWaitCursor wait;
+    theApp.m_trayIcon.m_bBusy = 1;
     EnterIdle();
     m_session.Stop();
     EndSessionReport();
     theApp.m_trayIcon.m_bIdle = 1;
+    theApp.OnSessionSettled();
 }
 
 // The encoder ended with nobody stopping it: the session is over, and the user is told.
 void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
     if (!m_session.EndedByItself(session)) return;
     const std::wstring why = EndSessionReport();
+    m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
     EnterIdle();
     theApp.m_trayIcon.m_bIdle = 1;
-    m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
-    SetStatus(m_strSessionNotice);
     theApp.m_trayIcon.ShowBalloon(kAppTitle, m_strSessionNotice, NIIF_WARNING);
 }
 
@@ -230,17 +227,10 @@ void CManageStreamingServerDlg::OnSaveLocally() {
     m_editRecordingFile.Enable(on);
     m_chkSeparateFile.Enable(on);
     m_staticSeparateFile.Enable(on);
-    if (!on) {
-        m_btnStart.Enable(false);
-        return;
-    }
-    m_editRecordingFile.m_strRememberedPath = m_editRecordingFile.Text();
-    if (!m_editRecordingFile.m_strRememberedPath.empty()) {
-        EnableStart(true);
-    } else {
-        SetStatus(kPathEmpty);
-        m_btnStart.Enable(false);
-    }
+    if (on) m_editRecordingFile.m_strRememberedPath = m_editRecordingFile.Text();
+    // The path shown is the one recorded to: checked (and stored when accepted) as if just typed.
+    if (on) OnRecordingPathChanged();
+    else ShowPlan();
 }
 
 void CManageStreamingServerDlg::OnSaveLocallyLabel() {
@@ -250,26 +240,18 @@ void CManageStreamingServerDlg::OnSaveLocallyLabel() {
 }
 
 void CManageStreamingServerDlg::OnRecordingPathChanged() {
-    const std::wstring typed = m_editRecordingFile.Text();
-    if (!typed.empty()) SetStatus(L"");
-    if (!m_chkSaveLocally.IsChecked()) return;
-    const bool refused = !IsAcceptedRecordingPath(typed, [](const std::wstring& folder) {
-        return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
-    if (refused) {
-        SetStatus(kPathRefused);
-        m_btnStart.Enable(false);
-        return;
+    const SessionChoices choices = Choices();
+    if (choices.saveLocally && choices.pathAccepted && g_bSessionRunning == 0) {
+        Settings().WriteString(m_szSettingsPath, L"Paths", L"Video Local Folder", choices.shownPath.c_str());
+        m_strRecordingPath = choices.shownPath;
     }
-    Settings().WriteString(m_szSettingsPath, L"Paths", L"Video Local Folder", typed.c_str());
-    SetStatus(L"");
-    m_strRecordingPath = typed;
-    EnableStart(true);
+    ShowPlan();
 }
 
 void CManageStreamingServerDlg::OnSeparateFile() {
     m_bSeparateFile = m_chkSeparateFile.IsChecked();
     if (m_bSeparateFile) UI().MessageBox(m_hWnd, kSeparateFileNotice, MB_OK | MB_ICONINFORMATION);
+    ShowPlan();
 }
 
 void CManageStreamingServerDlg::OnSeparateFileLabel() {

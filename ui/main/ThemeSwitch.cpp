@@ -36,22 +36,12 @@ CManageStreamingServerDlg::CarriedChoices CManageStreamingServerDlg::ChoicesToCa
 // The new window shows what the old one showed, with the same servers in use.
 void CManageStreamingServerDlg::CarryOver(const CarriedChoices& c, CManageStreamingServerDlg& old) {
     if ((!c.channels[2].empty() || !c.channels[3].empty()) && !m_bMoreChannels) ToggleMoreChannels();
-    // Hiding the old window put its servers back in use, so this one's selectors left them out.
-    for (const std::wstring& name : c.channels) {
-        MarkChannel(name, false);
-        if (!name.empty())
-            for (CComboBox* combo : m_channels)
-                if (combo->FindExact(name) < 0) combo->AddString(name);
-    }
-    for (int i = 0; i < 4; ++i) {
-        SelectByName(*m_channels[i], c.channels[i]);
-        OnChannelChanged(i);
-    }
+    for (int i = 0; i < 4; ++i) ChannelName(i) = c.channels[i];
     m_chkSaveLocally.SetCheck(c.saveLocally);
     m_editRecordingFile.SetText(c.path);  // checked and stored as a typed path would be
-    OnSaveLocally();
     m_chkSeparateFile.SetCheck(c.separateFile);
     m_bSeparateFile = c.separateFile;
+    OnSaveLocally();
     RefreshChannels();  // and Start as the choices decide
     m_helpSlideshows.TakeOver(old.m_helpSlideshows, m_hWnd);
 }
