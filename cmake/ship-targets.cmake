@@ -24,10 +24,10 @@ add_test(NAME relay_recipe
 set_tests_properties(relay_recipe PROPERTIES TIMEOUT 120 RUN_SERIAL ON)
 
 # scripts/bench.sh: the probe and its baseline program.
-add_executable(bench_probe bench/BenchProbe.cpp)
+add_executable(bench_probe tools/bench/BenchProbe.cpp)
 target_link_libraries(bench_probe PRIVATE vandrel_win32 psapi)
 target_link_options(bench_probe PRIVATE -municode)
-add_executable(bare_dialog WIN32 bench/BareDialog.cpp bench/BareDialog.rc)
+add_executable(bare_dialog WIN32 tools/bench/BareDialog.cpp tools/bench/BareDialog.rc)
 target_link_options(bare_dialog PRIVATE -municode)
 
 # Sections on page boundaries in the file let Wine map the image instead of reading it whole,

@@ -3,12 +3,8 @@
 # against a bare dialog program, the application's CPU over a session, Stop against the encoder
 # session alone, and the real encoder's fan-out to four keys against one. Figures, not tests.
 set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
-sh "$root/scripts/setup.sh"
-. "$root/scripts/wine-env.sh"
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/win64" -j "$(nproc)" --target vandrel fake_encoder encoder_wrapper bench_probe bare_dialog session_line_tests >/dev/null
+. "$(dirname "$0")/lib.sh"
+build_tree win64 --target vandrel fake_encoder encoder_wrapper bench_probe bare_dialog session_line_tests >/dev/null
 bin="$build/win64"; work="$build/bench"
 rm -rf "$work"; mkdir -p "$work/app/Quillane/Vandrel" "$work/run"
 winpath() { echo "Z:$1" | tr / '\\'; }
@@ -25,8 +21,7 @@ printf '[Local]\r\nSaveInLocalPath=1\r\n' > "$work/app/Quillane/Vandrel/LocalSet
 runs=${BENCH_RUNS:-9}; session=${BENCH_SESSION_SECONDS:-30}
 
 echo "machine: $(nproc) cores, $(uname -m), $("$WINE" --version), x86-64 build"
-BENCH_APPDATA=$(winpath "$work/app") xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
-  jwm >/dev/null 2>&1 & J=$!; sleep 1
+BENCH_APPDATA=$(winpath "$work/app") on_xvfb sh -c '
   cd "$0/run"; probe() { sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" "$@"; }
   for i in $(seq 0 "$3"); do  # run 0 warms Wine up and is not counted
     a=$(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" startup "$(echo "Z:$2/vandrel.exe" | tr / "\\\\")" "Quillane Vandrel")
@@ -41,7 +36,7 @@ BENCH_APPDATA=$(winpath "$work/app") xvfb-run -a -s '-screen 0 1280x800x24' sh -
   echo "engine_ignore $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" engine-stop)" >> "$0/session.txt"
   unset VANDREL_FAKE_MODE; cd "$0/run-real"
   echo "session_real $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$app" 3)" >> "$0/session.txt"
-  kill $J; '"$WINESERVER"' -k 2>/dev/null' "$work" "$root" "$bin" "$runs" "$session" 2>/dev/null
+  '"$WINESERVER"' -k 2>/dev/null; true' "$work" "$root" "$bin" "$runs" "$session" 2>/dev/null
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 field() { grep "^$1 " "$3" | tr ' ' '\n' | sed -n "s/^$2=//p"; }

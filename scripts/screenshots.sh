@@ -2,12 +2,8 @@
 # Builds vandrel.exe, prepares settings and, under Wine on Xvfb, shows each window in both looks
 # and saves it as docs/screenshots/<window>-<look>.png. Rerun it whenever a window changes.
 set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
-sh "$root/scripts/setup.sh"
-. "$root/scripts/wine-env.sh"
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/win64" -j2 --target vandrel post_command
+. "$(dirname "$0")/lib.sh"
+JOBS=2 build_tree win64 --target vandrel post_command
 out="$root/docs/screenshots"
 mkdir -p "$out"
 
@@ -23,9 +19,8 @@ help     1138   -                                 Help  ?
 about    32780  -                                 About Vandrel
 TABLE
 
-xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
+on_xvfb sh -c '
   root=$1 build=$2 out=$3
-  jwm >/dev/null 2>&1 & J=$!; sleep 1
   WINE=$4 WINESERVER=$5
   # The prepared settings; APPDATA is a folder of its own, whatever the prefix holds.
   appdata="$build/screenshots-appdata"
@@ -56,5 +51,4 @@ xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
       echo "saved $out/$name-$(echo $look | tr A-Z a-z).png"
       "$WINESERVER" -k 2>/dev/null || true
     done < "$build/screenshots.table"
-  done
-  kill $J' sh "$root" "$build" "$out" "$WINE" "$WINESERVER"
+  done' sh "$root" "$build" "$out" "$WINE" "$WINESERVER"

@@ -2,18 +2,12 @@
 # Builds and runs every test: natively (sanitizers on), then the Windows trees under Wine on Xvfb.
 # The i686 tree builds vandrel.exe as shipped; its Windows tests run from the x86_64 tree (see docs/testing.md).
 set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
-sh "$root/scripts/setup.sh"
-. "$root/scripts/wine-env.sh"
+. "$(dirname "$0")/lib.sh"
 jobs=$(nproc)
 
-cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build/native" -j "$jobs"
-cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/win32" -j "$jobs" --target vandrel
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/win64" -j "$jobs"
+build_tree native
+build_tree win32 --target vandrel
+build_tree win64
 sh "$root/scripts/check-exe.sh" "$build/win32/vandrel.exe"
 # The shipped installer and zip, from the i686 exe (their x86-64 twin is installed under Wine below).
 sh "$root/packaging/make-package.sh" "$build/win32/vandrel.exe" "$build/win32/resources/app.ico" "$build/package" x86
@@ -22,10 +16,9 @@ echo "== native tests"
 status=0
 (cd "$build/native" && ctest --output-on-failure -j "$jobs") | tee "$build/native.log" || status=1
 echo "== Windows tests under Wine"
-xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
-  jwm >/dev/null 2>&1 & J=$!; sleep 1
+on_xvfb sh -c '
   cd "$0" && ctest --output-on-failure --timeout 120; r=$?
-  kill $J; '"$WINESERVER"' -k 2>/dev/null; exit $r' "$build/win64" | tee "$build/wine.log" || status=1
+  '"$WINESERVER"' -k 2>/dev/null; exit $r' "$build/win64" | tee "$build/wine.log" || status=1
 
 count() { sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$1" | tail -1; }
 set -- $(count "$build/native.log") $(count "$build/wine.log")
