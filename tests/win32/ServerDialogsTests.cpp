@@ -190,6 +190,8 @@ TEST_F(ServerDialogs, FilterAndTheKeysOfTheFilterBox) {
         EXPECT_EQ(Rows(d), (Names{L"YouTube"}));
         Type(d, IDC_SERVERS_FILTER, L"");
         EXPECT_EQ(Rows(d).size(), 4u);
+        Key(d, filter, VK_RETURN);  // nothing selected: no editor opens, the list stays
+        EXPECT_TRUE(IsWindowVisible(d));
 
         ClickRow(d, L"Twitch");
         Type(d, IDC_SERVERS_FILTER, L"xt");  // the selection goes, the buttons stay
@@ -246,7 +248,9 @@ TEST_F(ServerDialogs, EditorColoursInBothLooks) {
                 if (IsDarkTheme(theme)) {
                     ASSERT_TRUE(GetObjectW(brush, sizeof lb, &lb));
                     EXPECT_EQ(lb.lbColor, ColorDarkField) << id;
-                    EXPECT_EQ(GetTextColor(dc), ColorWhite) << id;
+                    EXPECT_EQ(GetTextColor(dc), On(e, id) ? ColorWhite : ColorDimText) << id;  // disabled: dimmed
+                } else if (!On(e, id)) {
+                    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_GRAYTEXT)) << id;
                 }
             }
             DeleteDC(dc);

@@ -279,7 +279,7 @@ protected:
 private:
     static constexpr ThemeException kLook[] = {
         {IDC_TITLE, ThemeRole::Heading}, {IDC_LINK_HELP, ThemeRole::SideLink}, {IDC_STATUS, ThemeRole::Alert},
-        {IDC_CLOSE, ThemeRole::FlatButton}, {IDC_START, ThemeRole::DarkButton},
+        {IDC_CLOSE, ThemeRole::FlatButton},
     };
     std::wstring m_theme;
 };
@@ -309,7 +309,7 @@ TEST(ThemeLayer, EachRoleAndTheGeneralRulesInBothLooks) {
         {IDC_STATUS, WM_CTLCOLORSTATIC, ColorAlertRed, face, ColorAlertRed, ColorDarkBackground},
         {IDC_LINK_HELP, WM_CTLCOLORSTATIC, ColorWhite, ColorSidebarBlue, ColorWhite, ColorSidebarBlue},
         {IDC_CHANNEL1_LABEL, WM_CTLCOLORSTATIC, text, face, ColorWhite, ColorDarkBackground},
-        {IDC_RECORDING_FILE, WM_CTLCOLORSTATIC, text, face, ColorWhite, ColorDarkField},  // disabled edit
+        {IDC_RECORDING_FILE, WM_CTLCOLORSTATIC, GetSysColor(COLOR_GRAYTEXT), face, ColorDimText, ColorDarkField},  // disabled edit
         {IDC_CHANNEL1, WM_CTLCOLOREDIT, text, field, ColorWhite, ColorDarkField},          // combo field
         {IDC_CHANNEL1, WM_CTLCOLORLISTBOX, text, field, ColorWhite, ColorDarkField},
     };
@@ -319,8 +319,7 @@ TEST(ThemeLayer, EachRoleAndTheGeneralRulesInBothLooks) {
     };
     const Pixel pixels[] = {
         {IDC_CLOSE, ColorAccentBlue, ColorAccentBlue},
-        {IDC_START, none, ColorDarkField},
-        {IDC_STOP, none, none},  // not in the table: a platform button in both looks
+        {IDC_START, none, ColorDarkField},  // every push button is dark in the dark look
         {IDC_SAVE_LOCALLY, none, ColorDarkField},  // every check box is dark in the dark look
     };
     HDC screen = GetDC(nullptr);
@@ -362,5 +361,34 @@ TEST(ThemeLayer, EachRoleAndTheGeneralRulesInBothLooks) {
         // Dark: the dialog's own background behind everything else.
         const LRESULT background = SendMessageW(h, WM_CTLCOLORDLG, 0, 0);
         EXPECT_EQ(BrushColor(background), dark ? ColorDarkBackground : face);
+    }
+}
+
+// A dialog opens centred on the window that opens it, or on the work area when that is hidden,
+// and wholly on the work area either way.
+TEST_F(MainWindowFixture, DialogsOpenCentredOnTheirOpenerOrTheWorkArea) {
+    Build(kThreeServers);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT main;
+    GetWindowRect(dlg->Handle(), &main);
+    const auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    EXPECT_LE(std::abs(centre(main).x - centre(work).x), 1);  // the main window itself: the work area
+    EXPECT_LE(std::abs(centre(main).y - centre(work).y), 1);
+    MoveWindow(dlg->Handle(), work.left, work.top, main.right - main.left, main.bottom - main.top, TRUE);
+    GetWindowRect(dlg->Handle(), &main);
+    for (const bool shown : {true, false}) {
+        ShowWindow(dlg->Handle(), shown ? SW_SHOWNORMAL : SW_HIDE);
+        RECT opened{};
+        user.OnNextModal([&](HWND h) { GetWindowRect(h, &opened); });
+        theApp.OnCommand(ID_TRAY_SETTINGS);
+        const POINT expected = centre(shown ? main : work), seen = centre(opened);
+        EXPECT_LE(std::abs(seen.x - expected.x), 1) << "opener shown " << shown;
+        // Over a main window at the top-left corner it would reach above the work area: it is kept on it.
+        EXPECT_TRUE(opened.left >= work.left && opened.top >= work.top && opened.right <= work.right &&
+                    opened.bottom <= work.bottom) << "opener shown " << shown;
+        if (!shown) {
+            EXPECT_LE(std::abs(seen.y - expected.y), 1);
+        }
     }
 }

@@ -59,7 +59,6 @@ const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
 const ThemeException CVandrelSettingsDlg::kLook[] = {
     {IDC_STEREO_MIX_HINT, ThemeRole::Alert},
     {IDOK, ThemeRole::FlatButton},
-    {IDC_SETTINGS_CLOSE, ThemeRole::DarkButton},
 };
 
 CVandrelSettingsDlg::CVandrelSettingsDlg() : CThemedDialog(IDD_MEDIA_SETTINGS, kLook) {

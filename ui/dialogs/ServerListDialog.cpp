@@ -106,8 +106,9 @@ void CCustomizeStreamingServerDlg::OnModify() {
     editor.m_strTheme = m_strTheme;
     editor.m_nModifyMode = 1;
     const std::vector<int> rows = SelectedRows();
-    const int row = rows.empty() ? -1 : rows.front();
-    if (row >= 0 && InSession(m_listServers.CellText(row, kName))) return;
+    if (rows.empty()) return;  // nothing to edit: no editor with an empty, locked name
+    const int row = rows.front();
+    if (InSession(m_listServers.CellText(row, kName))) return;
     int persistent = 0;
     if (row >= 0) {
         editor.m_strServerName = m_listServers.CellText(row, kName);

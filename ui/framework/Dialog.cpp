@@ -64,8 +64,11 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     switch (msg) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: {
+        const BOOL focus = OnInitDialog();
+        PlaceOnOpener(m_hWnd);
+        return focus;
+    }
     case WM_COMMAND:
         if (m_commands.Run(*this, LOWORD(wParam), HIWORD(wParam)) ||
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
@@ -126,6 +129,24 @@ LRESULT CALLBACK CDialog::MessageFilterProc(int code, WPARAM wParam, LPARAM lPar
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void PlaceOnOpener(HWND window) {
+    HWND opener = GetWindow(window, GW_OWNER);
+    const bool onOpener = opener && IsWindowVisible(opener) && !IsIconic(opener);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(onOpener ? opener : window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT around = work, rc;
+    if (onOpener) GetWindowRect(opener, &around);
+    GetWindowRect(window, &rc);
+    const LONG w = rc.right - rc.left, h = rc.bottom - rc.top;
+    LONG x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
+    // Wholly on the work area; a window larger than it keeps its top-left corner there.
+    x = std::max(work.left, std::min(x, work.right - w));
+    y = std::max(work.top, std::min(y, work.bottom - h));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FitLabelWidth(HWND label) {

@@ -82,6 +82,10 @@ private:
     RouteTable m_commands, m_notifies;
 };
 
+// Centres a window on its opener, or on the work area when the opener is hidden or absent, and
+// keeps it wholly on the work area of its monitor.
+void PlaceOnOpener(HWND window);
+
 // Widens a one-line label whose text its font would cut, as far as its dialog allows.
 void FitLabelWidth(HWND label);
 

@@ -9,7 +9,7 @@ namespace {
 constexpr COLORREF kFrame = RGB(120, 120, 124);
 constexpr COLORREF kFrameDisabled = RGB(80, 80, 84);
 constexpr COLORREF kPressed = RGB(70, 70, 76);
-constexpr COLORREF kGreyText = RGB(128, 128, 128);
+constexpr COLORREF kGreyText = ColorDimText;
 
 void Fill(HDC dc, const RECT& rc, COLORREF color) {
     HBRUSH brush = CreateSolidBrush(color);
@@ -65,9 +65,29 @@ LRESULT CALLBACK DarkComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     return result;
 }
 
+// The dropped list's own border, which the platform draws light.
+LRESULT CALLBACK DarkDropListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCPAINT || msg == WM_SHOWWINDOW) {
+        RECT rc;
+        GetWindowRect(hwnd, &rc);
+        OffsetRect(&rc, -rc.left, -rc.top);
+        HDC dc = GetWindowDC(hwnd);
+        Frame(dc, rc, kFrame);
+        ReleaseDC(hwnd, dc);
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, DarkDropListProc, 0);
+    return result;
+}
+
 }  // namespace
 
-void UseDarkComboFrame(HWND combo) { SetWindowSubclass(combo, DarkComboProc, 0, 0); }
+void UseDarkComboFrame(HWND combo) {
+    SetWindowSubclass(combo, DarkComboProc, 0, 0);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndList) SetWindowSubclass(info.hwndList, DarkDropListProc, 0, 0);
+}
 
 LRESULT DrawDarkCheckBox(const NMCUSTOMDRAW& draw) {
     if (draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;

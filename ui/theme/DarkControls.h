@@ -8,8 +8,8 @@
 LRESULT DrawDarkCheckBox(const NMCUSTOMDRAW& draw);
 LRESULT DrawDarkPushButton(const NMCUSTOMDRAW& draw);
 
-// Paints the combo's frame and arrow button dark from now on; its field keeps the colours its
-// parent gives it.
+// Paints the combo's frame, arrow button and dropped list's border dark from now on; its field
+// keeps the colours its parent gives it.
 void UseDarkComboFrame(HWND combo);
 
 // Dark rows with white text, and a dark column header drawn by the list itself.

@@ -9,6 +9,7 @@ inline constexpr COLORREF ColorAccentBlue = RGB(9, 86, 165);
 inline constexpr COLORREF ColorSidebarBlue = RGB(0, 73, 141);
 inline constexpr COLORREF ColorAlertRed = RGB(255, 0, 0);
 inline constexpr COLORREF ColorWhite = RGB(255, 255, 255);
+inline constexpr COLORREF ColorDimText = RGB(128, 128, 128);  // disabled text in the dark look
 
 inline bool IsDarkTheme(const std::wstring& themeName) { return themeName == L"Dark"; }
 

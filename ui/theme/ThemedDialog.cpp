@@ -15,10 +15,18 @@ bool IsClass(HWND hwnd, const wchar_t* name) {
     return lstrcmpiW(cls, name) == 0;
 }
 
+LONG ButtonType(HWND button) { return GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK; }
+
 bool IsCheckBox(HWND button) {
-    const LONG type = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+    const LONG type = ButtonType(button);
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE;
 }
+
+bool IsPushButton(HWND button) {
+    const LONG type = ButtonType(button);
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
 
 // The dialog font with an underline.
 HFONT CreateLinkFont(HWND dialog) {
@@ -91,10 +99,17 @@ LRESULT CThemedDialog::OnControlColor(HDC dc, HWND control, UINT kind) const {
         SetBkColor(dc, ColorDarkBackground);
         return reinterpret_cast<LRESULT>(m_brBackground);
     }
-    if (!m_dark) return 0;  // the platform's own colours
+    // A disabled field must look disabled: the platform would show its text as bright as ever.
+    const bool disabled = !IsWindowEnabled(control);
+    if (!m_dark) {
+        if (kind != CTLCOLOR_EDIT || !disabled) return 0;  // the platform's own colours
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_3DFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
+    }
     switch (kind) {
     case CTLCOLOR_EDIT:
-        SetTextColor(dc, ColorWhite);
+        SetTextColor(dc, disabled ? ColorDimText : ColorWhite);
         SetBkColor(dc, ColorDarkField);
         return reinterpret_cast<LRESULT>(m_brField);
     case CTLCOLOR_LISTBOX:  // a combo's field and its dropped list
@@ -121,7 +136,7 @@ bool CThemedDialog::OnCustomDraw(NMHDR& hdr, LRESULT& result) const {
     const auto& draw = *reinterpret_cast<const NMCUSTOMDRAW*>(&hdr);
     if (IsCheckBox(hdr.hwndFrom))
         result = DrawDarkCheckBox(draw);
-    else if (Has(static_cast<int>(hdr.idFrom), ThemeRole::DarkButton))
+    else if (IsPushButton(hdr.hwndFrom))
         result = DrawDarkPushButton(draw);
     else
         return false;

@@ -16,7 +16,6 @@ enum class ThemeRole {
     TextLink,    // a clickable text on the dialog's own background, in a link's blue
     FlatButton,  // owner-drawn: blue fill and white text in both looks
     Hyperlink,   // owner-drawn button shown as an underlined address, with the hand cursor
-    DarkButton,  // a push button drawn dark in the dark look
 };
 
 // One row of a dialog's exception table; a control may have more than one row.
