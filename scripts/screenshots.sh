@@ -9,7 +9,8 @@ mkdir -p "$out"
 
 # One window a line: file name, what opens it (a control or tray command id of the main window,
 # "-" for the main window itself), a control id then clicked in the window that opened
-# ("id@Caption_with_underscores", or "-") and the caption of the window to take.
+# ("id@Caption_with_underscores", or "-") and the caption of the window to take. A file name
+# starting with "screen-" takes the whole screen, to show where the window opened.
 cat > "$build/screenshots.table" <<'TABLE'
 main     -      -                                 Quillane Vandrel
 servers  1100   -                                 Customize Streaming Servers
@@ -17,10 +18,12 @@ editor   1100   1046@Customize_Streaming_Servers  Edit Streaming Credentials
 media    1102   -                                 Vandrel Settings
 help     1138   -                                 Help  ?
 about    32780  -                                 About Vandrel
+screen-tray-media 1059 32774@Quillane_Vandrel      Vandrel Settings
 TABLE
 
 on_xvfb sh -c '
   root=$1 build=$2 out=$3
+  xdotool mousemove 1 1  # the pointer would raise tooltips over windows that open centred
   WINE=$4 WINESERVER=$5
   # The prepared settings; APPDATA is a folder of its own, whatever the prefix holds.
   appdata="$build/screenshots-appdata"
@@ -47,7 +50,10 @@ on_xvfb sh -c '
       pattern=$(printf "%s" "$caption" | sed "s/[?]/[?]/g")
       id=$(timeout 30 xdotool search --sync --onlyvisible --name "^$pattern\$" | tail -1)
       sleep 2
-      import -frame -window "$id" "$out/$name-$(echo $look | tr A-Z a-z).png"
+      case "$name" in
+        screen-*) import -window root "$out/$name-$(echo $look | tr A-Z a-z).png" ;;
+        *) import -frame -window "$id" "$out/$name-$(echo $look | tr A-Z a-z).png" ;;
+      esac
       echo "saved $out/$name-$(echo $look | tr A-Z a-z).png"
       "$WINESERVER" -k 2>/dev/null || true
     done < "$build/screenshots.table"
