@@ -194,6 +194,7 @@ LRESULT CALLBACK CSystemTray::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (self) {
         if (msg == self->m_iconData.uCallbackMessage && msg != 0) return self->HandleIconMessage(wParam, lParam);
         if (msg == g_uTaskbarCreated) return self->OnTaskbarCreated();
+        if (self->m_onAppMessage && self->m_onAppMessage(msg, wParam, lParam)) return 0;
         if (msg == WM_SETTINGCHANGE) {
             const LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
             if (wParam == SPI_SETWORKAREA && self->m_bReAddPending && !self->m_bIconHidden) self->OnTaskbarCreated();

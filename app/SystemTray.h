@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <atomic>
+#include <functional>
 #include <string>
 
 inline constexpr UINT WM_TRAYICON = WM_APP + 300;  // 0x812C
 inline constexpr UINT kTrayIconId = 130;
+// Posted to the icon's window when the start-up check of the encoder has an answer.
+inline constexpr UINT WM_APP_ENCODER_CHECKED = WM_APP + 301;
 
 extern const UINT g_uTaskbarCreated;
 
@@ -39,6 +42,9 @@ public:
     UINT m_uSavedFlags = 0;
     std::atomic<int> m_bIdle{1};
     std::atomic<int> m_bBusy{0};  // a Start or Stop under way: the menu offers neither
+    // The application's own messages to the icon's window (it outlives every main window);
+    // true when handled.
+    std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam)> m_onAppMessage;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

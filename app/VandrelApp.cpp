@@ -3,12 +3,14 @@
 #include "app/InstanceChecker.h"
 #include "engine/EncoderProcess.h"
 #include "engine/ReportFile.h"
+#include "engine/EncoderCheck.h"
 #include "resources/resource.h"
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/MediaSettingsDialog.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include <commctrl.h>
+#include <thread>
 
 CVandrelApp theApp;
 
@@ -58,7 +60,26 @@ bool CVandrelApp::StartUp() {
     CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
     if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
     checker.PublishFirstInstance();
+
+    // The encoder is checked once the window is up, off this thread: a mute one takes 5 s.
+    m_trayIcon.m_onAppMessage = [this](UINT msg, WPARAM wParam, LPARAM) {
+        if (msg != WM_APP_ENCODER_CHECKED) return false;
+        OnEncoderChecked(static_cast<EncoderReadiness>(wParam));
+        return true;
+    };
+    if (HWND tray = m_trayIcon.Handle())
+        std::thread([tray] { PostMessageW(tray, WM_APP_ENCODER_CHECKED, static_cast<WPARAM>(EncoderCheck().Check()), 0); })
+            .detach();
     return true;
+}
+
+void CVandrelApp::OnEncoderChecked(EncoderReadiness result) {
+    if (result == EncoderReadiness::Ready || result == EncoderReadiness::Unchecked) return;
+    // Told once, where a tray program speaks at start-up; Start says it in full again.
+    const std::wstring text = result == EncoderReadiness::Missing
+        ? L"ffmpeg.exe is missing: streaming cannot start until it is in " + EncoderHomeFolder() + L"."
+        : L"ffmpeg.exe did not answer as FFmpeg does: streaming cannot start with it.";
+    m_trayIcon.ShowBalloon(L"Vandrel", text, NIIF_WARNING);
 }
 
 int CVandrelApp::Run() {

@@ -1,6 +1,7 @@
 // The application object: start-up, the tray commands and the way out.
 #pragma once
 #include "app/SystemTray.h"
+#include "engine/Readiness.h"
 #include <atomic>
 
 class CManageStreamingServerDlg;
@@ -22,6 +23,9 @@ public:
     void OnTrayExit();
     // A Start or Stop has ended: the tray offers both again and a waiting Exit runs.
     void OnSessionSettled();
+
+    // The start-up check of the encoder has answered.
+    void OnEncoderChecked(EncoderReadiness result);
 
     // The theme switch: a new main window in place of the current one, which is deleted.
     void ReplaceMainWindow();

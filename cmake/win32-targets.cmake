@@ -4,6 +4,7 @@ add_library(vandrel_win32 STATIC
   engine/EncoderProcess.cpp
   engine/ReportFile.cpp
   ui/main/SessionStatus.cpp
+  engine/EncoderCheck.cpp
   ui/framework/Dialog.cpp
   ui/framework/UserInterface.cpp
   ui/theme/Theme.cpp

@@ -1,5 +1,6 @@
 // The DirectShow walk over one device category: COM, the device enumerator, each property bag.
 #include "devices/CaptureDevices.h"
+#include <algorithm>
 #include <objbase.h>
 #include <oaidl.h>
 #include <strmif.h>
@@ -92,4 +93,26 @@ void FillPrimaryVideoSources(CComboBox& combo) {
     combo.Enable(true);
     SendMessageW(combo.Handle(), CB_RESETCONTENT, 0, 0);
     for (const DeviceName& name : EnumerateCaptureDevices(kVideoInputDeviceCategory)) combo.AddString(name);
+}
+
+bool ScreenCaptureFilterRegistered() {
+    // A filter's registration names it under its category; reading that needs no COM.
+    HKEY instances = nullptr;
+    bool found = false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance", 0, KEY_READ,
+                      &instances) == ERROR_SUCCESS) {
+        wchar_t sub[256];
+        for (DWORD i = 0; !found; ++i) {
+            DWORD length = 256;
+            if (RegEnumKeyExW(instances, i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            wchar_t name[256] = {};
+            DWORD size = sizeof name - sizeof(wchar_t);
+            found = RegGetValueW(instances, sub, L"FriendlyName", RRF_RT_REG_SZ, nullptr, name, &size) == ERROR_SUCCESS &&
+                    DeviceName(name) == kScreenCaptureDevice;
+        }
+        RegCloseKey(instances);
+    }
+    if (found) return true;
+    const std::vector<DeviceName> devices = EnumerateCaptureDevices(kVideoInputDeviceCategory);
+    return std::find(devices.begin(), devices.end(), kScreenCaptureDevice) != devices.end();
 }

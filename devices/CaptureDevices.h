@@ -13,5 +13,8 @@ std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category);
 std::vector<DeviceName> ListAudioInputDevices();
 // Without the screen-capture filter.
 std::vector<DeviceName> ListVideoInputDevices();
+// Whether the screen-capture filter is registered: its registration is read first, the device
+// enumeration walked only when that does not name it.
+bool ScreenCaptureFilterRegistered();
 // Enables the combo, empties it and adds every video capture device (the combo sorts them).
 void FillPrimaryVideoSources(CComboBox& combo);

@@ -1,6 +1,7 @@
 // The encoder command line: fixed pieces around the session's devices, servers and file.
 #include "engine/CommandLine.h"
 #include "config/TextRules.h"
+#include "engine/Readiness.h"
 #include <cmath>
 #include <cwchar>
 
@@ -133,9 +134,11 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     }
 
     // Only the device names that go into the line have to be safe there.
-    const bool other = in.recMode == L"Other";
+    const bool other = in.recMode == kRecModeOther;
+    // The encoder's own GDI capture of the primary screen: no driver, and no sound of its own.
+    const bool builtIn = in.recMode == kRecModeBuiltIn;
     const std::wstring* used[] = {other ? &in.primaryVidSrc : nullptr,
-                                  in.muteAudio != 0 ? &out.recordingDevice : nullptr,
+                                  in.muteAudio != 0 && !builtIn ? &out.recordingDevice : nullptr,
                                   in.disableVideo == 0 ? &in.videoDevice : nullptr,
                                   in.muteAudio == 0 ? &in.audioDevice : nullptr};
     for (const std::wstring* device : used)
@@ -147,13 +150,18 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     std::wstring cmd = other
         ? Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
                  L"-f dshow -i video=\"%ls\"", in.videoFps.c_str(), vsync, in.primaryVidSrc.c_str())
+        : builtIn
+        ? Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
+                 L"-f gdigrab -framerate %ls -offset_x %d -offset_y %d -video_size %dx%d -i desktop",
+                 in.videoFps.c_str(), vsync, in.videoFps.c_str(), in.screenLeft, in.screenTop, in.screenWidth,
+                 in.screenHeight)
         : Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
                  L"-f dshow -i video=\"screen-capture-recorder\"", in.videoFps.c_str(), vsync);
 
     // 7, 8. Audio suffix, extra input and filter.
     const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", in.audioDevice.c_str());
     const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", in.videoDevice.c_str());
-    if (in.muteAudio != 0) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
+    if (in.muteAudio != 0 && !builtIn) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
     if (in.disableVideo == 0 && in.muteAudio == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
                                      L"%ls -filter_complex \"amerge=inputs=1\" ", 250, position.c_str(), a1.c_str());
@@ -163,8 +171,11 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     else if (in.muteAudio == 0)
         cmd += Format(L" -f dshow -i audio=\"%ls\" -filter_complex \"amerge=inputs=1\"", in.audioDevice.c_str());
 
-    // 9. Stream maps.
-    if (in.muteAudio != 0) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
+    // 9. Stream maps. Muted built-in capture takes a silent track, the last input.
+    if (builtIn && in.muteAudio != 0)
+        cmd += Format(L" -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map %d:a",
+                      in.disableVideo == 0 ? 2 : 1);
+    else if (in.muteAudio != 0) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
     else if (in.disableVideo != 0) cmd += L" -map 0:v -map 1:a";
     else cmd += L" -map 0:v -map 2:a";
 

@@ -8,7 +8,7 @@
 
 struct EncoderInputs {
     std::wstring videoFps = L"12";
-    std::wstring recMode;        // [Device] "RecMode"
+    std::wstring recMode;        // [Device] "RecMode": "Desktop", "Desktop (built-in)" or "Other"
     std::wstring primaryVidSrc;  // [Device] "PrimaryVidSrc", used when recMode is "Other"
     int disableVideo = 0;
     std::wstring videoDevice;
@@ -16,8 +16,10 @@ struct EncoderInputs {
     int muteAudio = 0;
     std::wstring audioDevice;
     std::wstring recordingDevice;  // g_strRecordingDevice
-    int screenWidth = 0;
+    int screenWidth = 0;   // the primary screen, in pixels
     int screenHeight = 0;
+    int screenLeft = 0;    // its origin on the desktop, for the built-in capture
+    int screenTop = 0;
     bool saveLocally = false;
     std::wstring recordingPath;
     bool separateFile = false;

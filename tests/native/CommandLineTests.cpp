@@ -62,31 +62,43 @@ TEST_F(CommandLineTest, WorkedExampleComesOutByteForByte) {
     EXPECT_EQ(c.recordingDevice, L"Microphone");  // filled from the audio device
 }
 
-TEST_F(CommandLineTest, FourOverlayAndMuteCombinations) {
+TEST_F(CommandLineTest, OverlayAndMuteCombinationsInBothScreenCaptures) {
     servers.AppendServer(Server(L"S", L"rtmp://s/live", L"k", 1));
     in.recordingDevice = L"Stereo Mix (Realtek Audio)";
+    in.screenLeft = 0, in.screenTop = 0, in.screenWidth = 1280, in.screenHeight = 800;
     const std::wstring head = L"ffmpeg -framerate 12 -hwaccel auto  ";
-    const std::wstring input0 = L" -loglevel quiet -re -rtbufsize 1500M -f dshow -i video=\"screen-capture-recorder\"";
+    const std::wstring rest = L" -loglevel quiet -re -rtbufsize 1500M ";
+    const std::wstring filter = L"-f dshow -i video=\"screen-capture-recorder\"";
+    const std::wstring gdi = L"-f gdigrab -framerate 12 -offset_x 0 -offset_y 0 -video_size 1280x800 -i desktop";
+    const std::wstring overlay =
+        L" -f dshow -i video=\"USB Camera\" -filter_complex \"[1] scale=250:-1[inner]; [0] [inner] overlay =10:534\"";
+    const std::wstring sound = L" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\"";
+    const std::wstring mix = L":audio=\"Stereo Mix (Realtek Audio)\"";
+    const std::wstring silent = L" -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100";
     const std::wstring tail = kOutput + L"-vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://s/live/k\" -y";
-
-    in.disableVideo = 0, in.muteAudio = 0;
-    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 +
-              L" -f dshow -i video=\"USB Camera\" -filter_complex \"[1] scale=250:-1[inner]; [0] [inner] "
-              L"overlay =10:830\" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\"  "
-              L"-map 0:v -map 2:a" + tail);
-
-    in.disableVideo = 0, in.muteAudio = 1;
-    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 + L":audio=\"Stereo Mix (Realtek Audio)\"" +
-              L" -f dshow -i video=\"USB Camera\" -filter_complex \"[1] scale=250:-1[inner]; [0] [inner] "
-              L"overlay =10:830\"   -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail);
-
-    in.disableVideo = 1, in.muteAudio = 0;
-    EXPECT_EQ(Compose().text, head + L"-vsync 1" + input0 +
-              L" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\" -map 0:v -map 1:a" + tail);
-
-    in.disableVideo = 1, in.muteAudio = 1;
-    EXPECT_EQ(Compose().text, head + input0 + L":audio=\"Stereo Mix (Realtek Audio)\"" +
-              L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail);
+    const struct {
+        const wchar_t* mode;
+        int disableVideo, muteAudio;
+        std::wstring line;
+    } rows[] = {
+        {L"Desktop", 0, 0, head + L"-vsync 1" + rest + filter + overlay + sound + L"  -map 0:v -map 2:a" + tail},
+        {L"Desktop", 0, 1, head + L"-vsync 1" + rest + filter + mix + overlay + L"   -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail},
+        {L"Desktop", 1, 0, head + L"-vsync 1" + rest + filter + sound + L" -map 0:v -map 1:a" + tail},
+        {L"Desktop", 1, 1, head + rest + filter + mix + L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a" + tail},
+        // Built in: no sound through input 0; muted, a silent track is the last input.
+        {L"Desktop (built-in)", 0, 0, head + L"-vsync 1" + rest + gdi + overlay + sound + L"  -map 0:v -map 2:a" + tail},
+        {L"Desktop (built-in)", 0, 1, head + L"-vsync 1" + rest + gdi + overlay + L"  " + silent + L" -map 0:v -map 2:a" + tail},
+        {L"Desktop (built-in)", 1, 0, head + L"-vsync 1" + rest + gdi + sound + L" -map 0:v -map 1:a" + tail},
+        {L"Desktop (built-in)", 1, 1, head + rest + gdi + silent + L" -map 0:v -map 1:a" + tail},
+    };
+    for (const auto& row : rows) {
+        in.recMode = row.mode, in.disableVideo = row.disableVideo, in.muteAudio = row.muteAudio;
+        EXPECT_EQ(Compose().text, row.line) << testing::PrintToString(std::wstring(row.mode)) << " overlay off "
+                                            << row.disableVideo << " muted " << row.muteAudio;
+    }
+    // The built-in capture takes the primary screen where it lies, and never the sound device's name.
+    in.recMode = L"Desktop (built-in)", in.screenLeft = -1920, in.screenTop = 8, in.recordingDevice = L"Bad\"";
+    EXPECT_NE(Compose().text.find(L"-offset_x -1920 -offset_y 8 -video_size 1280x800 -i desktop"), std::wstring::npos);
 }
 
 TEST_F(CommandLineTest, MapsFollowMuteAndOverlayAsTheInputsDoAnyValueButZeroBeingOn) {

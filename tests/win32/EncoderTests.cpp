@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "engine/CommandLine.h"
 #include "engine/EncoderProcess.h"
+#include "config/Win32SettingsStore.h"
 #include <commctrl.h>
 #include <dlgs.h>
 #include <algorithm>
@@ -273,17 +274,97 @@ TEST_F(EncoderFixture, RealSaveAsInAnotherFolderThenStartLaunchesTheEncoder) {
     SetEncoderFolder(L"");
 }
 
-TEST_F(EncoderFixture, MissingEncoderGivesExactlyOneMessageAndIdle) {
+TEST_F(EncoderFixture, AnEncoderMissingOrMuteIsSaidBeforeAnythingStarts) {
     Build(kThreeServers);
     PrepareSession();
+    const std::wstring home = ExeFolder();  // where the program is, the encoder belongs
+    const struct {
+        bool install;
+        const wchar_t* version;  // VANDREL_FAKE_VERSION
+        std::wstring message;
+    } rows[] = {
+        {false, nullptr,
+         L"Streaming cannot start: the encoder ffmpeg.exe is missing. It belongs in \"" + home +
+             L"\", beside vandrel.exe. Download a Windows build of FFmpeg from https://ffmpeg.org/download.html and "
+             L"copy its ffmpeg.exe there."},
+        {true, L"silent",
+         L"Streaming cannot start: the encoder \"" + (work / L"ffmpeg.exe") + L"\" did not answer \"-version\" within 5 "
+             L"seconds as FFmpeg does. Replace it with a Windows build of FFmpeg from https://ffmpeg.org/download.html; "
+             L"it belongs in \"" + home + L"\"."},
+    };
+    for (const auto& row : rows) {
+        if (row.install) InstallEncoder();
+        SetEnvironmentVariableW(L"VANDREL_FAKE_VERSION", row.version);
+        const DWORD began = GetTickCount();
+        Click(IDC_START);
+        const DWORD took = GetTickCount() - began;
+        SetEnvironmentVariableW(L"VANDREL_FAKE_VERSION", nullptr);
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_EQ(user.Boxes().back().text, row.message);
+        EXPECT_EQ(user.Boxes().back().type, UINT(MB_OK | MB_ICONWARNING));
+        EXPECT_LT(took, 8000u);  // a mute encoder is given 5 s, then ended
+        EXPECT_TRUE(IsWindowVisible(dlg->Handle()));
+        EXPECT_TRUE(Enabled(IDC_START));
+        EXPECT_EQ(g_bSessionRunning, 0);
+        EXPECT_TRUE(EncoderLog().empty()) << "launched";
+        EXPECT_TRUE(PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; }));
+    }
+    EXPECT_EQ(user.Boxes().size(), std::size(rows));
+    // The file changes: checked again, and the Start goes ahead.
+    SetEnvironmentVariableW(L"VANDREL_FAKE_VERSION", nullptr);
+    HANDLE file = CreateFileW((work / L"ffmpeg.exe").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    SetFileTime(file, nullptr, nullptr, &now);  // as a new build copied over it
+    CloseHandle(file);
     Click(IDC_START);
-    ASSERT_TRUE(PumpUntil([&] { return !user.Boxes().empty() && g_bSessionRunning == 0; }));
-    PumpFor(500);
-    const auto boxes = user.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"Couldn't create stream with these parameters");
-    EXPECT_EQ(boxes[0].type, UINT(MB_OK | MB_ICONERROR));
-    ExpectIdle();
+    EXPECT_TRUE(WaitForEncoder());
+    EXPECT_EQ(g_bSessionRunning, 1);
+}
+
+TEST_F(EncoderFixture, WithoutTheScreenFilterStartOffersTheBuiltInCapture) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    ASSERT_TRUE(RegisterScreenCaptureFilter(false));
+    user.nextAnswer = IDNO;
+    Click(IDC_START);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    const std::wstring question = user.Boxes()[0].text;
+    EXPECT_EQ(question.rfind(L"Recording Mode \"Desktop\" captures the screen through the DirectShow filter "
+                             L"\"screen-capture-recorder\", which is not installed", 0), 0u);
+    EXPECT_EQ(user.Boxes()[0].type, UINT(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(EncoderLog().empty()) << "launched";
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"RecMode", L"-"), L"-");  // No: nothing changes
+
+    user.nextAnswer = IDYES;
+    Click(IDC_START);
+    RegisterScreenCaptureFilter(true);
+    ASSERT_TRUE(WaitForEncoder());
+    EXPECT_EQ(user.Boxes().size(), 2u);
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"RecMode", L""), L"Desktop (built-in)");
+    const std::wstring line = EncoderLog().substr(0, EncoderLog().find(L'\n'));
+    const std::wstring screen = std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_NE(line.find(L" -f gdigrab -framerate 12 -offset_x 0 -offset_y 0 -video_size " + screen + L" -i desktop -f dshow -i audio="),
+              std::wstring::npos) << testing::PrintToString(line);
+}
+
+TEST_F(EncoderFixture, StartRefusesOtherWithoutASourceItCanFind) {
+    InstallEncoder();
+    for (const auto& [source, message] : {
+             std::pair<std::wstring, std::wstring>{L"", L"Streaming cannot start: Recording Mode is \"Other\" but no Primary "
+                                                        L"Video Source is chosen. Please choose one in Media Settings and try again."},
+             {L"Gone Camera", L"Streaming cannot start: the Primary Video Source \"Gone Camera\" is not connected to this "
+                              L"computer. Please connect it, or choose another source in Media Settings, and try again."}}) {
+        Build(L"[Device]\r\nRecMode=Other\r\nPrimaryVidSrc=" + source + kThreeServers.substr(8));
+        PrepareSession();
+        Click(IDC_START);
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_EQ(user.Boxes().back().text, message);
+        EXPECT_EQ(g_bSessionRunning, 0);
+        EXPECT_TRUE(EncoderLog().empty()) << "launched";
+    }
 }
 
 TEST_F(EncoderFixture, StopRightAfterStartLeavesNoEncoder) {

@@ -4,7 +4,8 @@
 // Like the real encoder it installs a Ctrl+C handler (ending with code 3) and never enables Ctrl+C,
 // which a new process group starts with disabled. With FFREPORT set it writes a report as the
 // real one does: its command line first (keys and all), then the lines of the file named by
-// VANDREL_FAKE_REPORT, if any; "late" and "exit" copy them before ending.
+// VANDREL_FAKE_REPORT, if any; "late" and "exit" copy them before ending. "-hide_banner -version" is
+// answered at once (VANDREL_FAKE_VERSION=silent: never).
 #include <windows.h>
 #include <cstdio>
 #include <string>
@@ -63,6 +64,16 @@ static void WriteReport() {
 }
 
 int wmain() {
+    // The readiness probe: answered as the encoder does, unless asked to stay silent.
+    if (wcsstr(GetCommandLineW(), L" -hide_banner -version")) {
+        wchar_t version[32] = L"";
+        GetEnvironmentVariableW(L"VANDREL_FAKE_VERSION", version, 32);
+        if (lstrcmpW(version, L"silent") == 0) for (;;) Sleep(50);
+        DWORD written = 0;
+        const char answer[] = "ffmpeg version stand-in Copyright (c) the tests\r\n";
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), answer, sizeof answer - 1, &written, nullptr);
+        return 0;
+    }
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
     wchar_t mode[32] = L"q";

@@ -2,6 +2,7 @@
 // Close, and a Start that carries the choices to the encoder.
 #include "MainWindowFixture.h"
 #include "resources/MediaSettingsRes.h"
+#include "config/Win32SettingsStore.h"
 #include <cstdio>
 
 namespace {
@@ -19,7 +20,6 @@ const FakeDevice kDevices[] = {
     {kAudio, L"Stereo Mix (Realtek Audio)", nullptr},
     {kAudio, L"Микрофон (Гарнитура)", nullptr},
     {kAudio, L"Mic \"Pro\"", nullptr},
-    {kVideo, L"screen-capture-recorder", nullptr},
     {kVideo, L"USB Camera", nullptr},
     {kVideo, L"Integrated Camera", L"HD Webcam (Front)"},
 };
@@ -123,6 +123,7 @@ TEST_F(MediaSettingsTest, ApplyRefusesWithTheExactMessagesAndWritesNothing) {
     const std::wstring before = ReadWholeFile(SettingsIni());
     const struct { std::function<void(HWND)> choose; std::wstring message; } cases[] = {
         {[](HWND d) { Pick(d, IDC_RECORDING_MODE, L"Other"); Pick(d, IDC_PRIMARY_VIDEO_SOURCE, L"USB Camera"); }, kSameSource},
+        {[](HWND d) { Pick(d, IDC_RECORDING_MODE, L"Other"); }, L"Please Select a Primary Video Source for Recording Mode 'Other'.."},
         {[](HWND d) { Pick(d, IDC_AUDIO_DEVICE, L""); }, kNoAudio},
         {[](HWND d) { Pick(d, IDC_OVERLAY_DEVICE, L""); }, kNoOverlay},
         {[](HWND d) { SetWindowTextW(Ctl(d, IDC_FRAME_RATE), L"30 -i x"); }, kBadFrameRate},
@@ -287,4 +288,37 @@ TEST_F(MediaSettingsTest, ANonAnsiDeviceAppliedIntoAnAnsiFileWrittenElsewhereKee
     // The next start reads the device back as chosen.
     Rebuild();
     EXPECT_EQ(dlg->m_strAudioDevice, device);
+}
+
+TEST_F(MediaSettingsTest, BuiltInCaptureIsAModeOfItsOwnAndOfferedWhenTheFilterIsMissing) {
+    Build(kStored);
+    Names modes;
+    bool sourceEnabled = true;
+    OpenMediaSettings([&](HWND d) {
+        modes = ComboItems(d, IDC_RECORDING_MODE);
+        Pick(d, IDC_RECORDING_MODE, L"Other");
+        Pick(d, IDC_RECORDING_MODE, L"Desktop (built-in)");
+        sourceEnabled = IsWindowEnabled(Ctl(d, IDC_PRIMARY_VIDEO_SOURCE));
+        Press(d, IDOK);
+    });
+    EXPECT_EQ(modes, (Names{L"Desktop", L"Desktop (built-in)", L"Other"}));
+    EXPECT_FALSE(sourceEnabled);
+    EXPECT_TRUE(user.Boxes().empty());
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"RecMode", L""), L"Desktop (built-in)");
+    std::wstring shown;
+    OpenMediaSettings([&](HWND d) { shown = ItemText(d, IDC_RECORDING_MODE, -1); });
+    EXPECT_EQ(shown, L"Desktop (built-in)");
+
+    // "Desktop" without the filter: the same question as at Start; No keeps "Desktop", Yes takes the built-in capture.
+    ASSERT_TRUE(RegisterScreenCaptureFilter(false));
+    for (const int answer : {IDNO, IDYES}) {
+        user.nextAnswer = answer;
+        OpenMediaSettings([&](HWND d) { Pick(d, IDC_RECORDING_MODE, L"Desktop"); Press(d, IDOK); });
+        ASSERT_FALSE(user.Boxes().empty());
+        EXPECT_NE(user.Boxes().back().text.find(L"\"screen-capture-recorder\", which is not installed"), std::wstring::npos);
+        EXPECT_EQ(user.Boxes().back().type, UINT(MB_YESNO | MB_ICONQUESTION));
+        EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"RecMode", L""),
+                  answer == IDYES ? L"Desktop (built-in)" : L"Desktop");
+    }
+    RegisterScreenCaptureFilter(true);
 }

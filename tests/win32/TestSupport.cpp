@@ -1,5 +1,6 @@
 // Shared helpers of the Windows tests.
 #include "TestSupport.h"
+#include <gtest/gtest.h>
 #include "app/SystemTray.h"
 #include "ui/framework/Dialog.h"
 #include <algorithm>
@@ -231,3 +232,27 @@ std::vector<std::wstring> FakeShell::Balloons() {
         if ((c.data.uFlags & NIF_INFO) && c.data.szInfo[0]) texts.push_back(c.data.szInfo);
     return texts;
 }
+
+// The screen-capture filter, as its installer registers it: a Start in "Desktop" needs it.
+const wchar_t kScreenFilterKey[] =
+    L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance\\{7E570000-0000-0000-0000-0000000F1173}";
+
+bool RegisterScreenCaptureFilter(bool registered) {
+    if (!registered) return RegDeleteTreeW(HKEY_CLASSES_ROOT, kScreenFilterKey) == ERROR_SUCCESS;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kScreenFilterKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const wchar_t name[] = L"screen-capture-recorder";
+    const bool ok = RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+namespace {
+class ScreenFilterEnvironment : public testing::Environment {
+public:
+    void SetUp() override { RegisterScreenCaptureFilter(true); }
+    void TearDown() override { RegisterScreenCaptureFilter(false); }
+};
+const testing::Environment* const g_screenFilter = testing::AddGlobalTestEnvironment(new ScreenFilterEnvironment);
+}  // namespace

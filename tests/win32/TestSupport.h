@@ -68,6 +68,9 @@ void WriteTextFile(const std::wstring& path, const std::wstring& text);  // UTF-
 int CountProcesses(const wchar_t* exeName);
 void KillProcesses(const wchar_t* exeName);
 std::wstring ExeFolder();
+// Registers (or removes) the screen-capture filter device; every test program has it registered
+// while it runs, as a machine ready to stream does.
+bool RegisterScreenCaptureFilter(bool registered);
 // Handles this process holds, counted from the system's handle table.
 int OpenHandleCount();
 

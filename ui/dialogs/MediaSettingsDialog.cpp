@@ -3,6 +3,7 @@
 #include "config/Win32SettingsStore.h"
 #include "devices/CaptureDevices.h"
 #include "engine/CommandLine.h"
+#include "engine/Readiness.h"
 #include "resources/MediaSettingsRes.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr wchar_t kSection[] = L"Device";
-constexpr wchar_t kOther[] = L"Other";
+constexpr const wchar_t* kOther = kRecModeOther;
 constexpr const wchar_t* kPositions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
 constexpr int kBottomRight = 2;
 constexpr const wchar_t* kFrameRates[] = {L"5", L"10", L"12", L"15", L"20", L"25", L"30",
@@ -23,6 +24,7 @@ constexpr wchar_t kSameSource[] =
 constexpr wchar_t kNoAudio[] = L"Please Select an Audio Device or Mute Audio..";
 constexpr wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disable Video Overlay..";
 constexpr wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
+constexpr wchar_t kNoPrimarySource[] = L"Please Select a Primary Video Source for Recording Mode 'Other'..";
 constexpr wchar_t kOverlayOrImage[] = L"You can only choose an overlay video or image at a time";
 
 std::wstring QuoteInName(const std::wstring& name) {
@@ -92,7 +94,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_chkDisableVideo, IDC_DISABLE_VIDEO);
     Bind(m_chkReconnectChannels, IDC_RECONNECT_CHANNELS);
     Bind(m_staticStereoMixHint, IDC_STEREO_MIX_HINT);
-    for (const wchar_t* mode : {L"Desktop", kOther}) m_cmbRecordingMode.AddString(mode);
+    for (const wchar_t* mode : {kRecModeDesktop, kRecModeBuiltIn, kOther}) m_cmbRecordingMode.AddString(mode);
     for (const wchar_t* position : kPositions) m_cmbOverlayPosition.AddString(position);
     for (const wchar_t* rate : kFrameRates) m_cmbFrameRate.AddString(rate);
     for (const wchar_t* format : {L"wmv", L"mp4"}) m_cmbRecordingFormat.AddString(format);
@@ -107,7 +109,9 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
         FillPrimaryVideoSources(m_cmbPrimaryVideoSource);
         SelectStored(m_cmbPrimaryVideoSource, primary);
     } else {
-        m_cmbRecordingMode.SetCurSel(0);
+        // The built-in capture as stored; anything else is "Desktop". Neither takes a source.
+        const int builtIn = m_cmbRecordingMode.FindExact(kRecModeBuiltIn);
+        m_cmbRecordingMode.SetCurSel(ReadDevice(L"RecMode") == kRecModeBuiltIn ? builtIn : m_cmbRecordingMode.FindExact(kRecModeDesktop));
     }
 
     // 3, 4. Stored devices and the two check boxes.
@@ -225,6 +229,7 @@ std::wstring CVandrelSettingsDlg::CheckChoices() const {
     const std::wstring audio = m_cmbAudioDevice.Text();
     const std::wstring video = m_cmbOverlayDevice.Text();
     const std::wstring primary = m_cmbPrimaryVideoSource.Text();
+    if (other && primary.empty()) return kNoPrimarySource;
     if (other && overlay && primary == video) return kSameSource;
     if (sound && audio.empty()) return kNoAudio;
     if (overlay && video.empty()) return kNoOverlay;
@@ -241,6 +246,10 @@ void CVandrelSettingsDlg::OnOK() {
         UI().MessageBox(m_hWnd, refusal, MB_OK | MB_ICONWARNING);
         return;
     }
+    // "Desktop" without the screen-capture filter cannot record: offer the built-in capture.
+    if (m_cmbRecordingMode.Text() == kRecModeDesktop && !ScreenCaptureFilterRegistered() &&
+        UI().MessageBox(m_hWnd, CaptureReadinessMessage(CaptureReadiness::NoScreenFilter, L""), MB_YESNO | MB_ICONQUESTION) == IDYES)
+        m_cmbRecordingMode.SetCurSel(m_cmbRecordingMode.FindExact(kRecModeBuiltIn));
     // The whole section is written anew: keys that Apply does not own go.
     Settings().WriteString(m_szSettingsPath, kSection, nullptr, nullptr);
     WriteDevice(L"AudioDevice", m_cmbAudioDevice.Text());

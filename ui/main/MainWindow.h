@@ -31,6 +31,8 @@ public:
 
     // Session controls.
     void OnStart();
+    // The encoder and the capture source checked before a Start; false when it must not go on.
+    bool ReadyToStart();
     void OnStop();
     void OnClose();
     void MarkChannel(const std::wstring& name, bool chosen);

@@ -4,6 +4,9 @@
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
 #include "engine/CommandLine.h"
+#include "engine/EncoderCheck.h"
+#include "engine/Readiness.h"
+#include "devices/CaptureDevices.h"
 #include "engine/RecordingPath.h"
 #include "engine/EncoderReport.h"
 #include "engine/SessionPlan.h"
@@ -83,6 +86,12 @@ EncoderInputs CManageStreamingServerDlg::LineSettings() const {
     in.recordingDevice = g_strRecordingDevice;
     in.screenWidth = m_nScreenWidth;
     in.screenHeight = m_nScreenHeight;
+    // The primary screen's origin on the desktop, for the built-in capture.
+    MONITORINFO monitor{sizeof monitor};
+    if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        in.screenLeft = monitor.rcMonitor.left;
+        in.screenTop = monitor.rcMonitor.top;
+    }
     in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) != 0;
     const std::time_t now = std::time(nullptr);
     if (const std::tm* t = std::localtime(&now)) in.localTime = *t;
@@ -140,13 +149,21 @@ void CManageStreamingServerDlg::OnStart() {
     // The screen as it is now: the application lives in the tray across resolution changes.
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const EncoderInputs line = LineSettings();
-    const SessionPlan plan = CurrentPlan(line);
+    EncoderInputs line = LineSettings();
+    SessionPlan plan = CurrentPlan(line);
     g_strRecordingDevice = plan.recordingDevice;
     if (!plan.Launches()) {
         ShowPlan();
         UI().MessageBox(m_hWnd, plan.message, plan.nothingChosen ? MB_OKCANCEL | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
         return;
+    }
+    // Said before anything is launched: an encoder that is missing or mute, a capture source that is not there.
+    if (!ReadyToStart()) return;
+    if (const std::wstring mode = ReadDevice(L"RecMode"); mode != line.recMode) {
+        line = LineSettings();  // the user took the built-in capture
+        plan = CurrentPlan(line);
+        g_strRecordingDevice = plan.recordingDevice;
+        if (!plan.Launches()) return;
     }
 
     const std::wstring& local = m_szLocalSettingsPath;
@@ -183,6 +200,30 @@ void CManageStreamingServerDlg::OnStart() {
     // The window is hidden now: the tray says what is being started; the report tells the rest.
     theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(plan.servers, plan.localFile), NIIF_INFO);
     theApp.OnSessionSettled();
+}
+
+bool CManageStreamingServerDlg::ReadyToStart() {
+    const EncoderReadiness encoder = EncoderCheck().Check();
+    if (encoder != EncoderReadiness::Ready) {
+        UI().MessageBox(m_hWnd, CEncoderCheck::Message(encoder), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    const std::wstring mode = Settings().GetString(m_szSettingsPath, L"Device", L"RecMode", L"");
+    const std::wstring source =
+        mode == kRecModeOther ? Settings().GetString(m_szSettingsPath, L"Device", L"PrimaryVidSrc", L"") : L"";
+    std::vector<DeviceName> devices;
+    if (mode == kRecModeOther) devices = EnumerateCaptureDevices(kVideoInputDeviceCategory);
+    else if (mode != kRecModeBuiltIn && ScreenCaptureFilterRegistered()) devices.push_back(kScreenCaptureDevice);
+    const CaptureReadiness capture = CheckCapture(mode, source, devices);
+    if (capture == CaptureReadiness::NoScreenFilter) {
+        if (UI().MessageBox(m_hWnd, CaptureReadinessMessage(capture, source), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+        Settings().WriteString(m_szSettingsPath, L"Device", L"RecMode", kRecModeBuiltIn);
+    } else if (capture != CaptureReadiness::Ready) {
+        UI().MessageBox(m_hWnd, CaptureReadinessMessage(capture, source), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return true;
 }
 
 void CManageStreamingServerDlg::EnterIdle() {

@@ -1,0 +1,89 @@
+// The encoder's readiness: found, started hidden, answered in time.
+#include "engine/EncoderCheck.h"
+#include <cstring>
+#include <string>
+
+std::wstring EncoderPath() {
+    wchar_t full[32768] = {};
+    const DWORD n = GetFullPathNameW(L"ffmpeg.exe", 32768, full, nullptr);
+    return n && n < 32768 ? full : L"ffmpeg.exe";
+}
+
+std::wstring EncoderHomeFolder() {
+    std::wstring folder(32768, L'\0');
+    folder.resize(GetModuleFileNameW(nullptr, folder.data(), static_cast<DWORD>(folder.size())));
+    const size_t slash = folder.find_last_of(L'\\');
+    return slash == std::wstring::npos ? folder : folder.substr(0, slash);
+}
+
+EncoderReadiness ProbeEncoder(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return JudgeEncoderAnswer(false, false, 0, "");
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &sa, 0)) return EncoderReadiness::NoAnswer;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = write;
+    std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
+    PROCESS_INFORMATION pi{};
+    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                        nullptr, nullptr, &si, &pi);
+    CloseHandle(write);
+    if (!started) {
+        CloseHandle(read);
+        return EncoderReadiness::NoAnswer;
+    }
+    CloseHandle(pi.hThread);
+    // Read while waiting, so that a long answer never fills the pipe and stalls the encoder.
+    std::string output;
+    const ULONGLONG deadline = GetTickCount64() + kEncoderAnswerMs;
+    bool ended = false;
+    for (;;) {
+        DWORD available = 0;
+        while (PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available) {
+            char chunk[4096];
+            DWORD got = 0;
+            if (!ReadFile(read, chunk, sizeof chunk < available ? sizeof chunk : available, &got, nullptr) || !got) break;
+            if (output.size() < 65536) output.append(chunk, got);
+        }
+        if (ended) break;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        ended = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(deadline - now < 20 ? deadline - now : 20)) == WAIT_OBJECT_0;
+    }
+    DWORD code = STILL_ACTIVE;
+    if (ended) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(read);
+    return JudgeEncoderAnswer(true, ended, code, output);
+}
+
+EncoderReadiness CEncoderCheck::Check() {
+    const std::wstring path = EncoderPath();
+    WIN32_FILE_ATTRIBUTE_DATA stamp{};
+    const bool found = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &stamp) != 0;
+    std::lock_guard<std::mutex> hold(m_lock);
+    // Running the encoder touches its access time: a change is a new size or write time.
+    const bool same = found && path == m_path && stamp.nFileSizeLow == m_stamp.nFileSizeLow &&
+                      stamp.nFileSizeHigh == m_stamp.nFileSizeHigh &&
+                      std::memcmp(&stamp.ftLastWriteTime, &m_stamp.ftLastWriteTime, sizeof(FILETIME)) == 0 &&
+                      std::memcmp(&stamp.ftCreationTime, &m_stamp.ftCreationTime, sizeof(FILETIME)) == 0;
+    if (same && m_result != EncoderReadiness::Unchecked) return m_result;
+    m_path = path;
+    m_stamp = stamp;
+    m_result = found ? ProbeEncoder(path) : EncoderReadiness::Missing;
+    if (!found) m_path.clear();
+    return m_result;
+}
+
+std::wstring CEncoderCheck::Message(EncoderReadiness r) {
+    return EncoderReadinessMessage(r, EncoderPath(), EncoderHomeFolder());
+}
+
+CEncoderCheck& EncoderCheck() {
+    static CEncoderCheck check;
+    return check;
+}
