@@ -44,7 +44,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "Vandrel is installed"
-!define MUI_FINISHPAGE_TEXT "Vandrel streams and records through the encoder ffmpeg.exe, which this setup does not include.$\r$\n$\r$\nPut ffmpeg.exe in the install folder, beside vandrel.exe:$\r$\n$INSTDIR$\r$\n$\r$\nThen start Vandrel from the Start menu."
+!define MUI_FINISHPAGE_TEXT "Vandrel needs two things this setup does not include.$\r$\n$\r$\n1. The encoder ffmpeg.exe (a Windows build of FFmpeg, https://ffmpeg.org/download.html), in the install folder, beside vandrel.exe:$\r$\n$INSTDIR$\r$\n$\r$\n2. For Recording Mode $\"Desktop$\", the screen-capture filter from the free $\"Screen Capturer Recorder$\" (github.com/rdp/screen-capture-recorder-to-video-windows-free). Without it, choose $\"Desktop (built-in)$\" in Media Settings.$\r$\n$\r$\nThen start Vandrel from the Start menu."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\vandrel.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Vandrel now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR"
