@@ -9,7 +9,7 @@
 inline constexpr UINT WM_TRAYICON = WM_APP + 300;  // 0x812C
 inline constexpr UINT kTrayIconId = 130;
 // Posted to the icon's window when the start-up check of the encoder has an answer.
-inline constexpr UINT WM_APP_ENCODER_CHECKED = WM_APP + 301;
+inline constexpr UINT WM_APP_ENCODER_CHECKED = WM_APP + 310;
 
 extern const UINT g_uTaskbarCreated;
 

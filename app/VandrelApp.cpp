@@ -4,6 +4,8 @@
 #include "engine/EncoderProcess.h"
 #include "engine/ReportFile.h"
 #include "engine/EncoderCheck.h"
+#include "config/Win32SettingsStore.h"
+#include "ui/main/StartStopHotkey.h"
 #include "resources/resource.h"
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/MediaSettingsDialog.h"
@@ -63,14 +65,30 @@ bool CVandrelApp::StartUp() {
 
     // The encoder is checked once the window is up, off this thread: a mute one takes 5 s.
     m_trayIcon.m_onAppMessage = [this](UINT msg, WPARAM wParam, LPARAM) {
-        if (msg != WM_APP_ENCODER_CHECKED) return false;
-        OnEncoderChecked(static_cast<EncoderReadiness>(wParam));
+        if (msg == WM_HOTKEY && wParam == kStartStopHotkeyId) OnHotkey();
+        else if (msg == WM_APP_ENCODER_CHECKED) OnEncoderChecked(static_cast<EncoderReadiness>(wParam));
+        else return false;
         return true;
     };
+    // The hotkey lives on the icon's window, which every theme switch leaves in place.
+    StartStopHotkey().SetWindow(m_trayIcon.Handle());
+    const std::wstring hotkey =
+        Settings().GetString(SettingsFilePath(AppDataFolder(), kSettingsIni), L"Device", L"StartStopHotkey", L"");
+    if (!StartStopHotkey().Register(hotkey) && StartStopHotkey().FirstRefusalOf(StartStopHotkey().Refused()))
+        m_trayIcon.ShowBalloon(L"Vandrel", HotkeyInUseMessage(ParseHotkey(hotkey).hotkey), NIIF_WARNING);
     if (HWND tray = m_trayIcon.Handle())
         std::thread([tray] { PostMessageW(tray, WM_APP_ENCODER_CHECKED, static_cast<WPARAM>(EncoderCheck().Check()), 0); })
             .detach();
     return true;
+}
+
+void CVandrelApp::OnHotkey() {
+    // Like the tray: Start when idle, Stop when a session runs, nothing while either is under way.
+    if (m_bHotkeyBusy || m_bMainWindowBusy || m_trayIcon.m_bBusy || !m_pMainDlg) return;
+    m_bHotkeyBusy = 1;
+    if (g_bSessionRunning) OnTrayStop();
+    else OnTrayStart();
+    m_bHotkeyBusy = 0;
 }
 
 void CVandrelApp::OnEncoderChecked(EncoderReadiness result) {

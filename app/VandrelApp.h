@@ -24,6 +24,8 @@ public:
     // A Start or Stop has ended: the tray offers both again and a waiting Exit runs.
     void OnSessionSettled();
 
+    // The start/stop hotkey was pressed, wherever the focus is.
+    void OnHotkey();
     // The start-up check of the encoder has answered.
     void OnEncoderChecked(EncoderReadiness result);
 
@@ -34,6 +36,7 @@ public:
     CSystemTray m_trayIcon;
     std::atomic<unsigned char> m_bMainWindowBusy{0};
     bool m_bExitPending = false;  // Exit chosen while a Start or Stop was under way
+    unsigned char m_bHotkeyBusy = 0;
 };
 
 extern CVandrelApp theApp;

@@ -12,6 +12,7 @@ add_library(vandrel_win32 STATIC
   ui/main/MainWindow.cpp
   ui/main/SessionControls.cpp
   ui/main/SidebarPicture.cpp
+  ui/main/StartStopHotkey.cpp
   app/VandrelApp.cpp
   app/InstanceChecker.cpp
   app/SystemTray.cpp

@@ -30,3 +30,8 @@
 // Beyond the design: channels that recover after a drop.
 #define IDC_RECONNECT_CHANNELS       1162
 #define IDC_RECONNECT_CHANNELS_LABEL 1163
+
+// Beyond the design: the start/stop hotkey.
+#define IDC_HOTKEY_LABEL             1164
+#define IDC_HOTKEY                   1165
+#define IDC_HOTKEY_STATE             1166

@@ -14,6 +14,9 @@ mkdir -p "$work/run-real/encoder"
 cp "$bin/encoder_wrapper.exe" "$work/run-real/ffmpeg.exe"
 real=/opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe
 ln "$real" "$work/run-real/encoder/ffmpeg.exe" 2>/dev/null || cp "$real" "$work/run-real/encoder/ffmpeg.exe"
+# Start in "Desktop" needs the screen-capture filter, registered as on a machine ready to stream.
+"$WINE" reg add 'HKCR\CLSID\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\Instance\{7E570000-0000-0000-0000-0000000F1173}' \
+  /v FriendlyName /d screen-capture-recorder /f >/dev/null 2>&1
 # A session that records locally, so Start is ready without any channel.
 printf '[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\nDemoMode=1\r\n[Paths]\r\nVideo Local Folder=%s\r\n' \
   "$(winpath "$work/run/rec.mp4")" > "$work/app/Quillane/Vandrel/settings.ini"

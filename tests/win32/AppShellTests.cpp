@@ -638,3 +638,60 @@ TEST_F(AppShellProcesses, StartedFromAnotherFolderTheEncoderBesideTheProgramIsUs
 }
 
 }  // namespace
+
+namespace {
+
+void PressCtrlAltF9() {
+    INPUT keys[6] = {};
+    const WORD order[6] = {VK_CONTROL, VK_MENU, VK_F9, VK_F9, VK_MENU, VK_CONTROL};
+    for (int i = 0; i < 6; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i < 3 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(6, keys, sizeof(INPUT));
+}
+
+TEST_F(AppShellProcesses, TheHotkeyStartsAndStopsWhileAnotherProgramHasTheFocus) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (m_folder / L"ffmpeg.exe").c_str(), FALSE));
+    CreateDirectoryW((m_folder / L"Quillane").c_str(), nullptr);
+    CreateDirectoryW((m_folder / L"Quillane\\Vandrel").c_str(), nullptr);
+    WriteTextFile(m_folder / L"Quillane\\Vandrel\\settings.ini",
+                  L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\nStartStopHotkey=ctrl+alt+f9\r\n"
+                  L"[Paths]\r\nVideo Local Folder=" + (m_folder / L"rec.mp4") + L"\r\n");
+    WriteTextFile(m_folder / L"Quillane\\Vandrel\\LocalSettings.ini", L"[Local]\r\nSaveInLocalPath=1\r\n");
+    HANDLE copy = Start();
+    ASSERT_NE(copy, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = MainWindowOf(copy)) && IsWindowVisible(window); }, 30000));
+
+    // Another program has the focus.
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION notepad{};
+    std::wstring commandLine = L"notepad.exe";
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &notepad));
+    HWND other = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        other = FindWindowW(L"Notepad", nullptr);
+        return other && IsWindowVisible(other);
+    }, 15000));
+    SetForegroundWindow(other);
+    PumpUntil([&] { return GetForegroundWindow() == other; }, 3000);
+
+    const std::wstring log = m_folder / L"fake_encoder.log";
+    PressCtrlAltF9();
+    EXPECT_TRUE(PumpUntil([&] { return !ReadWholeFile(log).empty(); }, 15000)) << "no session started";
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 1);
+    PumpFor(500);
+    PressCtrlAltF9();
+    EXPECT_TRUE(PumpUntil([&] { return CountProcesses(L"ffmpeg.exe") == 0; }, 15000)) << "the session was not stopped";
+    EXPECT_EQ(GetForegroundWindow(), other);  // nothing took the focus
+    TerminateProcess(notepad.hProcess, 0);
+    CloseHandle(notepad.hProcess);
+    CloseHandle(notepad.hThread);
+    KillProcesses(L"ffmpeg.exe");
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // Close, and a Start that carries the choices to the encoder.
 #include "MainWindowFixture.h"
 #include "resources/MediaSettingsRes.h"
+#include "ui/main/StartStopHotkey.h"
 #include "config/Win32SettingsStore.h"
 #include <cstdio>
 
@@ -321,4 +322,50 @@ TEST_F(MediaSettingsTest, BuiltInCaptureIsAModeOfItsOwnAndOfferedWhenTheFilterIs
                   answer == IDYES ? L"Desktop (built-in)" : L"Desktop");
     }
     RegisterScreenCaptureFilter(true);
+}
+
+TEST_F(MediaSettingsTest, HotkeyIsStoredAsPrintedAndAKeyInUseIsSaidOnce) {
+    Build(kStored);
+    HWND holder = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    HWND tray = CreateWindowExW(0, L"STATIC", L"tray", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(RegisterHotKey(holder, 7, MOD_CONTROL | MOD_ALT, VK_F10));  // another program's
+    StartStopHotkey().SetWindow(tray);
+
+    OpenMediaSettings([](HWND d) { SetWindowTextW(Ctl(d, IDC_HOTKEY), L"Q"); Press(d, IDOK); });
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, L"The hotkey \"Q\" would take a key away from typing everywhere. Please add Ctrl, Alt or Win..");
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"StartStopHotkey", L"-"), L"-");
+
+    std::wstring state;
+    for (int round = 0; round < 2; ++round)
+        OpenMediaSettings([&](HWND d) {
+            SetWindowTextW(Ctl(d, IDC_HOTKEY), L"alt+CTRL+f10");
+            Press(d, IDOK);
+            state = ItemText(d, IDC_HOTKEY_STATE, -1);
+        });
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"StartStopHotkey", L""), L"Ctrl+Alt+F10");
+    ASSERT_EQ(user.Boxes().size(), 2u);  // said once, not at every Apply
+    EXPECT_EQ(user.Boxes()[1].text, L"Ctrl+Alt+F10 is in use by another program: choose another hotkey in the media settings.");
+    std::wstring shown;
+    OpenMediaSettings([&](HWND d) {
+        shown = ItemText(d, IDC_HOTKEY, -1);
+        state = ItemText(d, IDC_HOTKEY_STATE, -1);
+    });
+    EXPECT_EQ(shown, L"Ctrl+Alt+F10");
+    EXPECT_EQ(state, L"in use by another program");
+
+    // A free key registers on the icon's window, with no word said.
+    OpenMediaSettings([&](HWND d) {
+        SetWindowTextW(Ctl(d, IDC_HOTKEY), L"Ctrl+Alt+F11");
+        Press(d, IDOK);
+        state = ItemText(d, IDC_HOTKEY_STATE, -1);
+    });
+    EXPECT_EQ(user.Boxes().size(), 2u);
+    EXPECT_EQ(state, L"");
+    EXPECT_FALSE(RegisterHotKey(holder, 8, MOD_CONTROL | MOD_ALT, VK_F11));  // taken by Vandrel now
+    StartStopHotkey().Register(L"");
+    StartStopHotkey().SetWindow(nullptr);
+    UnregisterHotKey(holder, 7);
+    DestroyWindow(holder);
+    DestroyWindow(tray);
 }

@@ -7,6 +7,7 @@
 #include "resources/MediaSettingsRes.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/StartStopHotkey.h"
 #include <commctrl.h>
 #include <utility>
 
@@ -60,6 +61,7 @@ const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
 
 const ThemeException CVandrelSettingsDlg::kLook[] = {
     {IDC_STEREO_MIX_HINT, ThemeRole::Alert},
+    {IDC_HOTKEY_STATE, ThemeRole::Alert},
     {IDOK, ThemeRole::FlatButton},
 };
 
@@ -94,6 +96,8 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_chkDisableVideo, IDC_DISABLE_VIDEO);
     Bind(m_chkReconnectChannels, IDC_RECONNECT_CHANNELS);
     Bind(m_staticStereoMixHint, IDC_STEREO_MIX_HINT);
+    Bind(m_editHotkey, IDC_HOTKEY);
+    Bind(m_staticHotkeyState, IDC_HOTKEY_STATE);
     for (const wchar_t* mode : {kRecModeDesktop, kRecModeBuiltIn, kOther}) m_cmbRecordingMode.AddString(mode);
     for (const wchar_t* position : kPositions) m_cmbOverlayPosition.AddString(position);
     for (const wchar_t* rate : kFrameRates) m_cmbFrameRate.AddString(rate);
@@ -154,6 +158,11 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
         m_cmbFrameRate.SetText(fps);
 
     m_chkReconnectChannels.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"ReconnectChannels", 0) == 1);
+    // The hotkey as it reads back; a key the system refused says so beside it.
+    const std::wstring hotkey = ReadDevice(L"StartStopHotkey");
+    const ParsedHotkey parsed = ParseHotkey(hotkey);
+    m_editHotkey.SetText(parsed.result == HotkeyParse::Ok ? HotkeyText(parsed.hotkey) : hotkey);
+    ShowHotkeyState();
 
     // 11, 12. First use: muted, and the defaults written before the user does anything.
     if (audioDevice.empty()) {
@@ -193,6 +202,12 @@ void CVandrelSettingsDlg::OnRecordingModeChanged() {
         FillPrimaryVideoSources(m_cmbPrimaryVideoSource);
     else
         m_cmbPrimaryVideoSource.Enable(false);
+}
+
+void CVandrelSettingsDlg::ShowHotkeyState() {
+    const bool refused = !StartStopHotkey().Refused().empty() &&
+                         StartStopHotkey().Refused() == HotkeyText(ParseHotkey(m_editHotkey.Text()).hotkey);
+    m_staticHotkeyState.SetText(refused ? L"in use by another program" : L"");
 }
 
 void CVandrelSettingsDlg::OnMuteAudio() { m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked()); }
@@ -246,6 +261,11 @@ void CVandrelSettingsDlg::OnOK() {
         UI().MessageBox(m_hWnd, refusal, MB_OK | MB_ICONWARNING);
         return;
     }
+    const ParsedHotkey hotkey = ParseHotkey(m_editHotkey.Text());
+    if (hotkey.result != HotkeyParse::Ok) {
+        UI().MessageBox(m_hWnd, HotkeyRefusal(hotkey.result, m_editHotkey.Text()), MB_OK | MB_ICONWARNING);
+        return;
+    }
     // "Desktop" without the screen-capture filter cannot record: offer the built-in capture.
     if (m_cmbRecordingMode.Text() == kRecModeDesktop && !ScreenCaptureFilterRegistered() &&
         UI().MessageBox(m_hWnd, CaptureReadinessMessage(CaptureReadiness::NoScreenFilter, L""), MB_YESNO | MB_ICONQUESTION) == IDYES)
@@ -264,6 +284,11 @@ void CVandrelSettingsDlg::OnOK() {
     WriteDevice(L"RecordingDevice", m_result.recordingDevice);
     WriteDevice(L"DefaultRecordingFormat", m_cmbRecordingFormat.Text());
     WriteDevice(L"ReconnectChannels", Flag(m_chkReconnectChannels.IsChecked()));
+    if (hotkey.hotkey.virtualKey) WriteDevice(L"StartStopHotkey", HotkeyText(hotkey.hotkey));
+    m_editHotkey.SetText(HotkeyText(hotkey.hotkey));
+    if (!StartStopHotkey().Register(HotkeyText(hotkey.hotkey)) && StartStopHotkey().FirstRefusalOf(StartStopHotkey().Refused()))
+        UI().MessageBox(m_hWnd, HotkeyInUseMessage(hotkey.hotkey), MB_OK | MB_ICONWARNING);
+    ShowHotkeyState();
 
     m_result.defaultRecordingFormat = m_cmbRecordingFormat.Text();
     m_result.overlayVideoDevice = m_cmbOverlayDevice.Text();

@@ -43,6 +43,7 @@ private:
     std::wstring ReadDevice(const wchar_t* key) const;
     void WriteDevice(const wchar_t* key, const std::wstring& value) const;
     void WriteFirstUseDefaults() const;
+    void ShowHotkeyState();
     // The first failing check's message, "" when Apply may go ahead.
     std::wstring CheckChoices() const;
 
@@ -57,5 +58,6 @@ private:
     CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
         m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat;
     CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;
-    CStatic m_staticStereoMixHint;
+    CStatic m_staticStereoMixHint, m_staticHotkeyState;
+    CEdit m_editHotkey;
 };
