@@ -678,7 +678,13 @@ TEST_F(AppShellProcesses, TheHotkeyStartsAndStopsWhileAnotherProgramHasTheFocus)
         return other && IsWindowVisible(other);
     }, 15000));
     SetForegroundWindow(other);
-    PumpUntil([&] { return GetForegroundWindow() == other; }, 3000);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other; }, 5000));
+    // The copy holds the key once it has registered it: a key pressed before would be lost.
+    ASSERT_TRUE(PumpUntil([] {
+        if (!RegisterHotKey(nullptr, 0x7000, MOD_CONTROL | MOD_ALT, VK_F9)) return true;
+        UnregisterHotKey(nullptr, 0x7000);
+        return false;
+    }, 15000)) << "the hotkey was never registered";
 
     const std::wstring log = m_folder / L"fake_encoder.log";
     PressCtrlAltF9();
