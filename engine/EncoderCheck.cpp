@@ -1,20 +1,12 @@
 // The encoder's readiness: found, started hidden, answered in time.
 #include "engine/EncoderCheck.h"
+#include "engine/EncoderProcess.h"
 #include <cstring>
 #include <string>
 
-std::wstring EncoderPath() {
-    wchar_t full[32768] = {};
-    const DWORD n = GetFullPathNameW(L"ffmpeg.exe", 32768, full, nullptr);
-    return n && n < 32768 ? full : L"ffmpeg.exe";
-}
+std::wstring EncoderPath() { return EncoderFolder() + L"\\ffmpeg.exe"; }
 
-std::wstring EncoderHomeFolder() {
-    std::wstring folder(32768, L'\0');
-    folder.resize(GetModuleFileNameW(nullptr, folder.data(), static_cast<DWORD>(folder.size())));
-    const size_t slash = folder.find_last_of(L'\\');
-    return slash == std::wstring::npos ? folder : folder.substr(0, slash);
-}
+std::wstring EncoderHomeFolder() { return EncoderFolder(); }
 
 EncoderReadiness ProbeEncoder(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return JudgeEncoderAnswer(false, false, 0, "");
@@ -28,8 +20,9 @@ EncoderReadiness ProbeEncoder(const std::wstring& path) {
     si.hStdOutput = si.hStdError = write;
     std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
     PROCESS_INFORMATION pi{};
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);  // it runs where a session runs it
     const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &si, &pi);
+                                        nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi);
     CloseHandle(write);
     if (!started) {
         CloseHandle(read);

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <string>
 
-// The encoder a Start launches: ffmpeg.exe in the working folder, as a full path.
+// The encoder a Start launches: ffmpeg.exe of the encoder folder, as a full path.
 std::wstring EncoderPath();
-// Where the encoder belongs when it is missing: the program's own folder.
+// Where the encoder belongs: the folder start-up decided (the program's own when it found none).
 std::wstring EncoderHomeFolder();
 
 // Runs "<encoder> -hide_banner -version" and judges the answer; at most kEncoderAnswerMs.

@@ -277,7 +277,7 @@ TEST_F(EncoderFixture, RealSaveAsInAnotherFolderThenStartLaunchesTheEncoder) {
 TEST_F(EncoderFixture, AnEncoderMissingOrMuteIsSaidBeforeAnythingStarts) {
     Build(kThreeServers);
     PrepareSession();
-    const std::wstring home = ExeFolder();  // where the program is, the encoder belongs
+    const std::wstring home = work.Path();  // the encoder folder: where the encoder belongs
     const struct {
         bool install;
         const wchar_t* version;  // VANDREL_FAKE_VERSION

@@ -79,6 +79,26 @@ std::wstring GeneratedInputs(std::wstring line) {
 }  // namespace
 
 int wmain() {
+    // The application's readiness probe is no session: the real encoder answers it on this
+    // program's own output, and nothing is reported.
+    if (wcsstr(GetCommandLineW(), L" -hide_banner -version")) {
+        const std::wstring encoder = ModuleFolder() + L"\\encoder\\ffmpeg.exe";
+        std::wstring probe = L"\"" + encoder + L"\" -hide_banner -version";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(encoder.c_str(), probe.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 1;
+        CloseHandle(pi.hThread);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD code = 1;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        return static_cast<int>(code);
+    }
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
     Report(L"dir", dir);

@@ -80,3 +80,30 @@ TEST_F(RealEncoderSession, StopEndsTheRealEncoderByItselfAndTheFileLandsAtTheCho
     std::printf("The file decodes to %.2f s\n", playsTo);
     EXPECT_GE(playsTo, 2.0);  // to its end: a cut file fails the full decode
 }
+
+// "Desktop (built-in)": the real encoder's own GDI capture of the whole primary screen, muted
+// through the silent track; no DirectShow input, so the wrapper passes the line on unchanged.
+TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
+    const std::wstring file = work / L"desktop.mp4";
+    Build(L"[Device]\r\nRecMode=Desktop (built-in)\r\nAudioDevice=Microphone\r\nMuteAudio=1\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(file);
+    Click(IDC_START);
+    ASSERT_TRUE(Encode(file, 2)) << "the real encoder did not write " << std::string(file.begin(), file.end());
+    const DWORD took = TimedStop();
+    EXPECT_LT(took, 6000u);
+    const WrapperReport report = ReadWrapperReport(work.Path());
+    EXPECT_TRUE(report.exitedByItself);
+    EXPECT_EQ(report.exitCode, 0u);
+    const std::wstring size = std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_NE(report.realLine.find(L"-f gdigrab -framerate 12 -offset_x 0 -offset_y 0 -video_size " + size +
+                                   L" -i desktop -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map 1:a"),
+              std::wstring::npos) << testing::PrintToString(report.realLine);
+    const HostResult probe = RunHost("ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 " +
+                                     HostQuoted(file));
+    EXPECT_EQ(probe.output.substr(0, probe.output.find_last_not_of("\r\n") + 1),
+              std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "," + std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    const double playsTo = PlaysTo(file);
+    std::printf("The built-in capture decodes to %.2f s\n", playsTo);
+    EXPECT_GE(playsTo, 1.5);
+}
