@@ -49,17 +49,7 @@ CSystemTray::~CSystemTray() {
 bool CSystemTray::AddToNotificationArea(HICON icon) {
     m_bAvailable = SystemVersion().dwMajorVersion >= 4;
     if (!m_bAvailable) return false;
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VandrelTrayWindow";
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-    if (!m_hWnd)
-        m_hWnd = CreateWindowExW(0, L"VandrelTrayWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), this);
+    MessageWindow();
     m_iconData.cbSize = sizeof(NOTIFYICONDATAW);
     m_iconData.hWnd = m_hWnd;
     m_iconData.uID = kTrayIconId;
@@ -80,6 +70,21 @@ bool CSystemTray::AddToNotificationArea(HICON icon) {
     m_bIconRemoved = m_bIconHidden = m_bReAddPending = ok ? 0 : 1;
     if (m_bBalloonSupported) m_iconData.szInfo[0] = L'\0';
     return ok;
+}
+
+HWND CSystemTray::MessageWindow() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VandrelTrayWindow";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    if (!m_hWnd)
+        m_hWnd = CreateWindowExW(0, L"VandrelTrayWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), this);
+    return m_hWnd;
 }
 
 // Menu resource 130, loaded for one use and destroyed with this object.

@@ -10,6 +10,8 @@ inline constexpr UINT WM_TRAYICON = WM_APP + 300;  // 0x812C
 inline constexpr UINT kTrayIconId = 130;
 // Posted to the icon's window when the start-up check of the encoder has an answer.
 inline constexpr UINT WM_APP_ENCODER_CHECKED = WM_APP + 310;
+// Posted to the icon's window by the theme switch: the main window is replaced once idle.
+inline constexpr UINT WM_APP_REPLACE_MAIN_WINDOW = WM_APP + 311;
 
 extern const UINT g_uTaskbarCreated;
 
@@ -29,6 +31,8 @@ public:
     bool SetTooltip(const std::wstring& text);
     virtual LRESULT HandleIconMessage(WPARAM iconId, LPARAM mouseMessage);
     HWND Handle() const { return m_hWnd; }
+    // The icon's window, made when first needed: the application's own messages go there.
+    HWND MessageWindow();
 
     int m_bMenuOpen = 0;
     NOTIFYICONDATAW m_iconData{};

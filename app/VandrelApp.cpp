@@ -18,7 +18,16 @@ CVandrelApp theApp;
 
 HWND AppMainWindow() { return theApp.m_pMainDlg ? theApp.m_pMainDlg->Handle() : nullptr; }
 
-CVandrelApp::CVandrelApp() = default;
+CVandrelApp::CVandrelApp() {
+    // The icon's window outlives every main window: what the application posts itself goes there.
+    m_trayIcon.m_onAppMessage = [this](UINT msg, WPARAM wParam, LPARAM) {
+        if (msg == WM_HOTKEY && wParam == kStartStopHotkeyId) OnHotkey();
+        else if (msg == WM_APP_ENCODER_CHECKED) OnEncoderChecked(static_cast<EncoderReadiness>(wParam));
+        else if (msg == WM_APP_REPLACE_MAIN_WINDOW) ReplaceMainWindow();
+        else return false;
+        return true;
+    };
+}
 
 namespace {
 // Started at sign-in (the Run key) or by the restart manager, the working folder is not the
@@ -47,7 +56,7 @@ bool CVandrelApp::StartUp() {
         checker.ActivateRunningInstance(FileNameArgument(GetCommandLineW()).c_str(), nullptr))
         return false;
 
-    m_pMainDlg = new CManageStreamingServerDlg;
+    m_pMainDlg = new CManageStreamingServerDlg(*this);
     m_pMainDlg->Create(nullptr);
     SetForegroundWindow(m_pMainDlg->Handle());
     ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
@@ -63,19 +72,13 @@ bool CVandrelApp::StartUp() {
     if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
     checker.PublishFirstInstance();
 
-    // The encoder is checked once the window is up, off this thread: a mute one takes 5 s.
-    m_trayIcon.m_onAppMessage = [this](UINT msg, WPARAM wParam, LPARAM) {
-        if (msg == WM_HOTKEY && wParam == kStartStopHotkeyId) OnHotkey();
-        else if (msg == WM_APP_ENCODER_CHECKED) OnEncoderChecked(static_cast<EncoderReadiness>(wParam));
-        else return false;
-        return true;
-    };
     // The hotkey lives on the icon's window, which every theme switch leaves in place.
     StartStopHotkey().SetWindow(m_trayIcon.Handle());
     const std::wstring hotkey =
         Settings().GetString(SettingsFilePath(AppDataFolder(), kSettingsIni), L"Device", L"StartStopHotkey", L"");
     if (!StartStopHotkey().Register(hotkey) && StartStopHotkey().FirstRefusalOf(StartStopHotkey().Refused()))
         m_trayIcon.ShowBalloon(L"Vandrel", HotkeyInUseMessage(ParseHotkey(hotkey).hotkey), NIIF_WARNING);
+    // The encoder is checked once the window is up, off this thread: a mute one takes 5 s.
     if (HWND tray = m_trayIcon.Handle())
         std::thread([tray] { PostMessageW(tray, WM_APP_ENCODER_CHECKED, static_cast<WPARAM>(EncoderCheck().Check()), 0); })
             .detach();
@@ -173,7 +176,7 @@ void CVandrelApp::ReplaceMainWindow() {
     m_bMainWindowBusy = 1;
     CManageStreamingServerDlg* old = m_pMainDlg;
     const CManageStreamingServerDlg::CarriedChoices choices = old->ChoicesToCarry();
-    m_pMainDlg = new CManageStreamingServerDlg;  // reads the new theme when it initialises
+    m_pMainDlg = new CManageStreamingServerDlg(*this);  // reads the new theme when it initialises
     m_pMainDlg->Create(nullptr);
     SetForegroundWindow(m_pMainDlg->Handle());
     ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
@@ -183,3 +186,21 @@ void CVandrelApp::ReplaceMainWindow() {
     m_bMainWindowBusy = 0;
     delete old;
 }
+
+bool CVandrelApp::SessionBusy() const { return m_trayIcon.m_bBusy != 0; }
+
+void CVandrelApp::SessionChanged(SessionPhase phase, const TrayNotice& notice) {
+    if (phase == SessionPhase::Busy) m_trayIcon.m_bBusy = 1;
+    else m_trayIcon.m_bIdle = phase == SessionPhase::Idle ? 1 : 0;
+    ShowTrayNotice(notice);
+    if (phase != SessionPhase::Busy && m_trayIcon.m_bBusy) OnSessionSettled();
+}
+
+void CVandrelApp::ShowTrayNotice(const TrayNotice& notice) {
+    // The report's tooltip comes every second: the shell hears of it only when it changes.
+    if (notice.tooltip && (notice.tooltip->empty() || *notice.tooltip != m_trayIcon.m_iconData.szTip))
+        m_trayIcon.SetTooltip(*notice.tooltip);
+    if (!notice.balloon.empty()) m_trayIcon.ShowBalloon(kAppTitle, notice.balloon, notice.balloonIcon);
+}
+
+void CVandrelApp::RequestThemeChange() { PostMessageW(m_trayIcon.MessageWindow(), WM_APP_REPLACE_MAIN_WINDOW, 0, 0); }

@@ -2,11 +2,10 @@
 #pragma once
 #include "app/SystemTray.h"
 #include "engine/Readiness.h"
+#include "ui/main/MainWindow.h"
 #include <atomic>
 
-class CManageStreamingServerDlg;
-
-class CVandrelApp {
+class CVandrelApp : public IMainWindowHost {
 public:
     CVandrelApp();
     // Returns false when this copy handed over to a running one and must end.
@@ -32,7 +31,14 @@ public:
     // The theme switch: a new main window in place of the current one, which is deleted.
     void ReplaceMainWindow();
 
-    CManageStreamingServerDlg* m_pMainDlg = nullptr;
+    // What the main window asks of the application.
+    bool SessionBusy() const override;
+    void SessionChanged(SessionPhase phase, const TrayNotice& notice = {}) override;
+    void ShowTrayNotice(const TrayNotice& notice) override;
+    void RequestThemeChange() override;  // posted to the icon's window
+    bool OnUnhandledCommand(int id) override { return OnCommand(id); }
+
+    CManageStreamingServerDlg*& m_pMainDlg = g_pMainDlg;  // the same pointer, by the application's name
     CSystemTray m_trayIcon;
     std::atomic<unsigned char> m_bMainWindowBusy{0};
     bool m_bExitPending = false;  // Exit chosen while a Start or Stop was under way

@@ -89,12 +89,6 @@ std::vector<DeviceName> ListVideoInputDevices() {
     return OverlayVideoNames(EnumerateCaptureDevices(kVideoInputDeviceCategory));
 }
 
-void FillPrimaryVideoSources(CComboBox& combo) {
-    combo.Enable(true);
-    SendMessageW(combo.Handle(), CB_RESETCONTENT, 0, 0);
-    for (const DeviceName& name : EnumerateCaptureDevices(kVideoInputDeviceCategory)) combo.AddString(name);
-}
-
 bool ScreenCaptureFilterRegistered() {
     // A filter's registration names it under its category; reading that needs no COM.
     HKEY instances = nullptr;

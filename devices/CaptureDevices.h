@@ -1,7 +1,7 @@
 // Capture devices of the computer, by the DirectShow device categories.
 #pragma once
 #include "devices/DeviceNames.h"
-#include "ui/framework/Controls.h"
+#include <windows.h>
 #include <vector>
 
 extern const GUID kAudioInputDeviceCategory;  // CLSID_AudioInputDeviceCategory
@@ -16,5 +16,3 @@ std::vector<DeviceName> ListVideoInputDevices();
 // Whether the screen-capture filter is registered: its registration is read first, the device
 // enumeration walked only when that does not name it.
 bool ScreenCaptureFilterRegistered();
-// Enables the combo, empties it and adds every video capture device (the combo sorts them).
-void FillPrimaryVideoSources(CComboBox& combo);

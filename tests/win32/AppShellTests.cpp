@@ -140,7 +140,7 @@ protected:
 
     TempFolder m_folder{L"shell"};
     ScopedAppData m_appData{m_folder.Path()};
-    CManageStreamingServerDlg* m_dlg = new CManageStreamingServerDlg;
+    CManageStreamingServerDlg* m_dlg = new CManageStreamingServerDlg(theApp);
 };
 
 class TrayMenu : public MainWindowHost {

@@ -26,7 +26,7 @@ protected:
         g_ServerList.clear();
         g_strRecordingDevice.clear();
         g_bSessionRunning = 0;
-        dlg = std::make_unique<CManageStreamingServerDlg>();
+        dlg = std::make_unique<CManageStreamingServerDlg>(theApp);
         theApp.m_pMainDlg = dlg.get();
         ASSERT_TRUE(dlg->Create(nullptr));
         ShowWindow(dlg->Handle(), SW_SHOWNORMAL);

@@ -50,6 +50,9 @@ TEST_F(ThemeSwitch, WritesDarkThenLightAndTheNewWindowKeepsTheChoices) {
         CManageStreamingServerDlg* old = dlg.release();  // the switch deletes it
         const HWND oldWindow = old->Handle();
         ClickThemeLink(oldWindow);
+        // The switch is posted: the old window is replaced once its click has been handled.
+        EXPECT_EQ(theApp.m_pMainDlg, old);
+        ASSERT_TRUE(PumpUntil([&] { return theApp.m_pMainDlg != old; }));
         dlg.reset(theApp.m_pMainDlg);
         ASSERT_NE(dlg.get(), old);
         EXPECT_FALSE(IsWindow(oldWindow));

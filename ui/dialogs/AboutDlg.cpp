@@ -1,6 +1,5 @@
 // The About box.
 #include "ui/dialogs/AboutDlg.h"
-#include "app/VandrelApp.h"
 #include "config/Win32SettingsStore.h"
 #include "resources/resource.h"
 #include "ui/framework/UserInterface.h"
@@ -55,8 +54,8 @@ BOOL CAboutDlg::OnInitDialog() {
     tool.lpszText = const_cast<wchar_t*>(L"Check for update");
     SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
-    const std::wstring settings = theApp.m_pMainDlg ? theApp.m_pMainDlg->m_szSettingsPath
-                                                    : SettingsFilePath(AppDataFolder(), kSettingsIni);
+    const std::wstring settings =
+        g_pMainDlg ? g_pMainDlg->m_szSettingsPath : SettingsFilePath(AppDataFolder(), kSettingsIni);
     m_strTheme = Settings().GetString(settings, L"Device", L"Theme", L"");
     ApplyTheme(m_strTheme);
     SetFocus(Item(IDOK));  // OK, not the link, holds the focus

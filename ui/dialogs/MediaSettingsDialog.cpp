@@ -45,6 +45,12 @@ const wchar_t* Flag(bool on) { return on ? L"1" : L"0"; }
 
 }  // namespace
 
+void FillPrimaryVideoSources(CComboBox& combo) {
+    combo.Enable(true);
+    SendMessageW(combo.Handle(), CB_RESETCONTENT, 0, 0);
+    for (const DeviceName& name : EnumerateCaptureDevices(kVideoInputDeviceCategory)) combo.AddString(name);
+}
+
 const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_RECORDING_MODE, CBN_SELCHANGE, &CVandrelSettingsDlg::OnRecordingModeChanged},
     {IDC_MUTE_AUDIO, BN_CLICKED, &CVandrelSettingsDlg::OnMuteAudio},

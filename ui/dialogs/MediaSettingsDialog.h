@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// Enables the combo, empties it and adds every video capture device (the combo sorts them).
+void FillPrimaryVideoSources(CComboBox& combo);
+
 // What the dialog hands back to the main window once it has closed.
 struct MediaSettingsResult {
     int overlayPositionIndex = 0;  // -1 when no corner is selected

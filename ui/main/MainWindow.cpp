@@ -1,7 +1,6 @@
 // The main window: construction, initialisation, show handling, links and the browse field.
 #include "ui/main/MainWindow.h"
 #include "ui/main/SessionStatus.h"
-#include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
@@ -63,7 +62,7 @@ const ThemeException CManageStreamingServerDlg::kLook[] = {
     {IDC_CLOSE, ThemeRole::FlatButton},
 };
 
-CManageStreamingServerDlg::CManageStreamingServerDlg() : CThemedDialog(IDD_MAIN, kLook) {
+CManageStreamingServerDlg::CManageStreamingServerDlg(IMainWindowHost& host) : CThemedDialog(IDD_MAIN, kLook), m_host(host) {
     SetRoutes(kRoutes);
     g_pMainDlg = this;
     LoadStep();
@@ -241,7 +240,7 @@ void CManageStreamingServerDlg::OnMoreInfo() { UI().ShellOpen(m_hWnd, kProductSi
 bool CManageStreamingServerDlg::OnCommand(int id, int code, HWND control) {
     if (CDialog::OnCommand(id, code, control)) return true;
     // Menu commands the window does not handle go on to the application.
-    return code == 0 && !control && theApp.OnCommand(id);
+    return code == 0 && !control && m_host.OnUnhandledCommand(id);
 }
 
 bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {

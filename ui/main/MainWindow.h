@@ -3,6 +3,7 @@
 #include "engine/EncoderProcess.h"
 #include "engine/SessionPlan.h"
 #include "ui/dialogs/DemoModeDlg.h"
+#include "ui/main/MainWindowHost.h"
 #include "ui/theme/ThemedDialog.h"
 #include <atomic>
 #include <memory>
@@ -26,7 +27,7 @@ public:
 
 class CManageStreamingServerDlg : public CThemedDialog {
 public:
-    CManageStreamingServerDlg();
+    explicit CManageStreamingServerDlg(IMainWindowHost& host);
     ~CManageStreamingServerDlg() override;
 
     // Session controls.
@@ -127,6 +128,7 @@ private:
 
     static const CommandRoute<CManageStreamingServerDlg> kRoutes[];
     static const ThemeException kLook[];
+    IMainWindowHost& m_host;
     CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
     CEncoderSession m_session;
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
@@ -136,8 +138,10 @@ private:
     CHelpSlideshows m_helpSlideshows;
 };
 
-// Process-wide session values.
+// The current main window, or null: the one place it is kept.
 extern CManageStreamingServerDlg* g_pMainDlg;
+
+// Process-wide session values.
 extern std::wstring g_strChannel1, g_strChannel2, g_strChannel3, g_strChannel4;
 extern std::wstring g_strRecordingDevice;
 extern std::atomic<unsigned char> g_bSessionRunning;

@@ -1,5 +1,4 @@
 // The main window's session controls: channel selectors, local recording, Start, Stop, Close.
-#include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "config/Win32SettingsStore.h"
@@ -145,7 +144,7 @@ void CManageStreamingServerDlg::LoadVideoOptions() {
 }
 
 void CManageStreamingServerDlg::OnStart() {
-    if (g_bSessionRunning != 0 || theApp.m_trayIcon.m_bBusy) return;
+    if (g_bSessionRunning != 0 || m_host.SessionBusy()) return;
     // The screen as it is now: the application lives in the tray across resolution changes.
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -175,7 +174,7 @@ void CManageStreamingServerDlg::OnStart() {
     Settings().WriteString(local, L"Local", L"SaveInSeperateFile", m_chkSeparateFile.IsChecked() ? L"1" : L"0");
 
     // Until the encoder is on its way the tray offers neither Start nor Stop, and Exit waits.
-    theApp.m_trayIcon.m_bBusy = 1;
+    m_host.SessionChanged(SessionPhase::Busy);
     m_strSessionNotice.clear();
     m_sessionServers = plan.servers;
     MarkInUse(g_ServerList, Choices());  // also when the window was closed before a tray Start
@@ -196,10 +195,9 @@ void CManageStreamingServerDlg::OnStart() {
     launched.channels = plan.servers;
     launched.localFile = plan.localFile;
     m_session.Start(plan.commandLine, m_hWnd, BeginSessionReport(launched, line.reconnectChannels));
-    theApp.m_trayIcon.m_bIdle = 0;
     // The window is hidden now: the tray says what is being started; the report tells the rest.
-    theApp.m_trayIcon.ShowBalloon(kAppTitle, LiveBalloon(plan.servers, plan.localFile), NIIF_INFO);
-    theApp.OnSessionSettled();
+    m_host.SessionChanged(SessionPhase::Live,
+                          TrayNotice::Balloon(LiveBalloon(plan.servers, plan.localFile), NIIF_INFO));
 }
 
 bool CManageStreamingServerDlg::ReadyToStart() {
@@ -227,7 +225,7 @@ bool CManageStreamingServerDlg::ReadyToStart() {
 }
 
 void CManageStreamingServerDlg::EnterIdle() {
-    theApp.m_trayIcon.SetTooltip(L"");
+    m_host.ShowTrayNotice(TrayNotice::Tooltip(L""));
     m_btnStop.Enable(false);
     g_bSessionRunning = 0;
     m_sessionServers.clear();
@@ -238,14 +236,13 @@ void CManageStreamingServerDlg::EnterIdle() {
 }
 
 void CManageStreamingServerDlg::OnStop() {
-    if (theApp.m_trayIcon.m_bBusy) return;  // a Start or Stop is still on its way
+    if (m_host.SessionBusy()) return;  // a Start or Stop is still on its way
     CWaitCursor wait;
-    theApp.m_trayIcon.m_bBusy = 1;
+    m_host.SessionChanged(SessionPhase::Busy);
     EnterIdle();
     m_session.Stop();
     EndSessionReport();
-    theApp.m_trayIcon.m_bIdle = 1;
-    theApp.OnSessionSettled();
+    m_host.SessionChanged(SessionPhase::Idle);
 }
 
 // The encoder ended with nobody stopping it: the session is over, and the user is told.
@@ -254,8 +251,7 @@ void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
     const std::wstring why = EndSessionReport();
     m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
     EnterIdle();
-    theApp.m_trayIcon.m_bIdle = 1;
-    theApp.m_trayIcon.ShowBalloon(kAppTitle, m_strSessionNotice, NIIF_WARNING);
+    m_host.SessionChanged(SessionPhase::Idle, TrayNotice::Balloon(m_strSessionNotice, NIIF_WARNING));
 }
 
 void CManageStreamingServerDlg::OnLaunchFailed() {

@@ -1,6 +1,5 @@
 // The running session as the encoder reports it: a status beside each channel selector, the
 // file's state on the status line, the tray's tooltip, and why a session ended by itself.
-#include "app/VandrelApp.h"
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
 #include "engine/CommandLine.h"
@@ -64,7 +63,7 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
     }
     // [Device] "EncoderReport"=0 leaves the report unread (the benchmark's comparison).
     if (Settings().GetInt(m_szSettingsPath, L"Device", L"EncoderReport", 1) == 0) {
-        theApp.m_trayIcon.SetTooltip(L"Vandrel: session running (the encoder's report is not read)");
+        m_host.ShowTrayNotice(TrayNotice::Tooltip(L"Vandrel: session running (the encoder's report is not read)"));
         return L"";
     }
     m_report = std::make_unique<CSessionReport>(std::move(targets), retrying);
@@ -90,7 +89,7 @@ bool CManageStreamingServerDlg::OnReportTimer(WPARAM timer) {
     case CSpeedWatch::Change::CaughtUp: r.paceNote = kCaughtUp; break;
     case CSpeedWatch::Change::None: break;
     }
-    if (!balloon.empty()) theApp.m_trayIcon.ShowBalloon(kAppTitle, balloon, NIIF_WARNING);
+    if (!balloon.empty()) m_host.ShowTrayNotice(TrayNotice::Balloon(balloon, NIIF_WARNING));
     ShowSessionState();
     return true;
 }
@@ -128,8 +127,7 @@ void CManageStreamingServerDlg::ShowSessionState(bool rewriteStatusLine) {
     if (!m_report->paceNote.empty()) fileState += (fileState.empty() ? L"" : L" ") + m_report->paceNote;
     if (rewriteStatusLine || fileState != m_strSessionStatus) SetStatus(m_strSessionStatus = fileState);
     const long long seconds = static_cast<long long>((GetTickCount64() - m_report->started) / 1000);
-    const std::wstring tip = SessionTooltip(live, channels, recording, seconds);
-    if (tip != theApp.m_trayIcon.m_iconData.szTip) theApp.m_trayIcon.SetTooltip(tip);
+    m_host.ShowTrayNotice(TrayNotice::Tooltip(SessionTooltip(live, channels, recording, seconds)));
 }
 
 void CManageStreamingServerDlg::OnOpenReports() {

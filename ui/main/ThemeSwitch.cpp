@@ -1,5 +1,4 @@
 // The Dark/Light switch of the main window and what it carries over to the rebuilt window.
-#include "app/VandrelApp.h"
 #include "config/Win32SettingsStore.h"
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
@@ -21,7 +20,7 @@ void CManageStreamingServerDlg::OnThemeSwitch() {
     m_strTheme = IsDarkTheme(m_strTheme) ? L"Light" : L"Dark";
     Settings().WriteString(m_szSettingsPath, L"Device", L"Theme", m_strTheme.c_str());
     OnClose();
-    theApp.ReplaceMainWindow();  // deletes this window: nothing may follow
+    m_host.RequestThemeChange();
 }
 
 CManageStreamingServerDlg::CarriedChoices CManageStreamingServerDlg::ChoicesToCarry() const {
