@@ -6,6 +6,7 @@ add_library(vandrel_win32 STATIC
   ui/main/SessionStatus.cpp
   engine/EncoderCheck.cpp
   ui/framework/Dialog.cpp
+  ui/framework/Keyboard.cpp
   ui/framework/UserInterface.cpp
   ui/theme/Theme.cpp
   ui/theme/ThemedDialog.cpp
@@ -45,6 +46,7 @@ add_executable(win32_tests
   tests/win32/AppShellTests.cpp
   tests/win32/ThemeAndHelpTests.cpp
   tests/win32/MediaSettingsTests.cpp
+  tests/win32/KeyboardTests.cpp
   ${VANDREL_RC})
 target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
 add_dependencies(win32_tests vandrel_art fake_encoder vandrel)

@@ -28,48 +28,78 @@ void ScriptedUser::ShellOpen(HWND, const std::wstring& target) {
 }
 
 namespace {
-// The dialog being run and its script, for the timer that fires inside the modal loop.
-thread_local CDialog* t_modal = nullptr;
-thread_local std::function<void(HWND)>* t_script = nullptr;
+// The dialog being run and its script, for the timers that fire inside the modal loop.
+struct ModalRun {
+    CDialog* dialog;
+    std::function<void(HWND)> script;
+    DWORD leaveOpenMs;
+    int* abandoned;
+    UINT_PTR safetyTimer = 0;
+};
+thread_local ModalRun* t_run = nullptr;
+thread_local std::vector<ModalRun*> t_runs;  // every modal run of this thread, innermost last
+
+void CALLBACK CancelAbandoned(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    for (ModalRun* run : t_runs)
+        if (run->safetyTimer == timer) {
+            run->safetyTimer = 0;
+            if (HWND hwnd = run->dialog->Handle(); hwnd && IsWindow(hwnd)) {
+                ++*run->abandoned;
+                ::EndDialog(hwnd, IDCANCEL);
+            }
+        }
+}
 
 void CALLBACK RunModalScript(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    HWND hwnd = t_modal ? t_modal->Handle() : nullptr;
+    ModalRun* run = t_run;
+    HWND hwnd = run ? run->dialog->Handle() : nullptr;
     if (!hwnd) return;
     // The modal loop shows the dialog once its queue is empty: act on what the user would see.
     if (!IsWindowVisible(hwnd)) {
         SetTimer(nullptr, 0, 10, RunModalScript);
         return;
     }
-    if (t_script && *t_script) (*t_script)(hwnd);
-    if (IsWindow(hwnd) && IsWindowVisible(hwnd)) ::EndDialog(hwnd, IDCANCEL);
+    if (run->script) run->script(hwnd);
+    if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) return;
+    if (run->leaveOpenMs) run->safetyTimer = SetTimer(nullptr, 0, run->leaveOpenMs, CancelAbandoned);
+    else ::EndDialog(hwnd, IDCANCEL);
 }
 }  // namespace
 
 INT_PTR ScriptedUser::RunModal(CDialog& dialog, HWND owner) {
-    std::function<void(HWND)> script;
+    ModalRun run{&dialog, nullptr, 0, &m_abandoned};
     {
         std::lock_guard guard(m_lock);
         m_modals.push_back(dialog.TemplateId());
         if (!m_modalScripts.empty()) {
-            script = std::move(m_modalScripts.front());
+            run.script = std::move(m_modalScripts.front().run);
+            run.leaveOpenMs = m_modalScripts.front().leaveOpenMs;
             m_modalScripts.pop_front();
         }
     }
-    CDialog* outerModal = t_modal;
-    std::function<void(HWND)>* outerScript = t_script;
-    t_modal = &dialog;
-    t_script = &script;
+    ModalRun* outer = t_run;
+    t_run = &run;
+    t_runs.push_back(&run);
     SetTimer(nullptr, 0, 0, RunModalScript);
     const INT_PTR result = dialog.DoModal(owner);
-    t_modal = outerModal;
-    t_script = outerScript;
+    if (run.safetyTimer) KillTimer(nullptr, run.safetyTimer);
+    t_runs.pop_back();
+    t_run = outer;
     return result;
 }
 
-void ScriptedUser::OnNextModal(std::function<void(HWND)> script) {
+void ScriptedUser::OnNextModal(std::function<void(HWND)> script) { OnNextModal(std::move(script), 0); }
+
+void ScriptedUser::OnNextModal(std::function<void(HWND)> script, DWORD leaveOpenMs) {
     std::lock_guard guard(m_lock);
-    m_modalScripts.push_back(std::move(script));
+    m_modalScripts.push_back({std::move(script), leaveOpenMs});
+}
+
+int ScriptedUser::Abandoned() {
+    std::lock_guard guard(m_lock);
+    return m_abandoned;
 }
 
 void ScriptedUser::ClearModals() {

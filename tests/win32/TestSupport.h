@@ -26,6 +26,10 @@ public:
     // its modal loop; a dialog the script leaves open (or that has no script) is cancelled.
     INT_PTR RunModal(CDialog& dialog, HWND owner) override;
     void OnNextModal(std::function<void(HWND dialog)> script);
+    // The same, but after the script the dialog is left to its own loop, so that keys the script
+    // typed reach it there; one still open after leaveOpenMs is cancelled and counted.
+    void OnNextModal(std::function<void(HWND dialog)> script, DWORD leaveOpenMs);
+    int Abandoned();  // dialogs cancelled that way
     std::vector<int> Modals();  // the template ids of every dialog run, in order
     void ClearModals();
 
@@ -43,7 +47,12 @@ private:
     std::vector<Box> m_boxes;
     std::vector<std::wstring> m_opened;
     std::vector<SaveAsRequest> m_saveAs;
-    std::deque<std::function<void(HWND)>> m_modalScripts;
+    struct ModalScript {
+        std::function<void(HWND)> run;
+        DWORD leaveOpenMs = 0;
+    };
+    std::deque<ModalScript> m_modalScripts;
+    int m_abandoned = 0;
     std::vector<int> m_modals;
 };
 

@@ -194,6 +194,10 @@ void CCustomizeStreamingServerDlg::OnFilterChanged() { FillList(m_editFilter.Tex
 bool CCustomizeStreamingServerDlg::PreTranslateMessage(const MSG& msg) {
     if (msg.message != WM_KEYDOWN) return false;
     if (msg.wParam == VK_RETURN) {
+        // A button reached by Tab is pressed by Enter, as everywhere else.
+        wchar_t cls[16] = {};
+        GetClassNameW(GetFocus(), cls, 16);
+        if (lstrcmpiW(cls, WC_BUTTONW) == 0) return false;
         OnModify();
         return true;  // Enter never presses OK
     }

@@ -1,5 +1,6 @@
 // Dialog creation, message dispatch and the exception boundary.
 #include "ui/framework/Dialog.h"
+#include "ui/framework/Keyboard.h"
 #include "ui/framework/UserInterface.h"
 #include <algorithm>
 #include <exception>
@@ -65,6 +66,7 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     switch (msg) {
     case WM_INITDIALOG: {
+        EnableKeyboardControls(m_hWnd);
         const BOOL focus = OnInitDialog();
         PlaceOnOpener(m_hWnd);
         return focus;
@@ -155,7 +157,8 @@ void FitLabelWidth(HWND label) {
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT need = {};
-    DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const UINT prefix = GetWindowLongW(label, GWL_STYLE) & SS_NOPREFIX ? DT_NOPREFIX : 0;
+    DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE | prefix);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     HWND dialog = GetParent(label);

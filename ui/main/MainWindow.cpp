@@ -279,6 +279,7 @@ void CBrowseEdit::AddBrowseButton(HWND dialog) {
                                        rc.right - button, rc.top, button, rc.bottom - rc.top, dialog,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_BROWSE)),
                                        GetModuleHandleW(nullptr), nullptr));
+    SetWindowPos(m_btnBrowse.Handle(), m_hWnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // Tab: field, then button
     m_btnBrowse.SetFont(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
     m_btnBrowse.Enable(IsEnabled());
 }

@@ -127,9 +127,10 @@ LRESULT DrawDarkPushButton(const NMCUSTOMDRAW& draw) {
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(draw.hdr.hwndFrom, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, enabled ? ColorWhite : kGreyText);
-    DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const LRESULT cues = SendMessageW(draw.hdr.hwndFrom, WM_QUERYUISTATE, 0, 0);
+    DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | (cues & UISF_HIDEACCEL ? DT_HIDEPREFIX : 0));
     SelectObject(dc, old);
-    if (draw.uItemState & CDIS_FOCUS) {
+    if ((draw.uItemState & CDIS_FOCUS) && !(cues & UISF_HIDEFOCUS)) {
         InflateRect(&rc, -3, -3);
         DrawFocusRect(dc, &rc);
     }

@@ -22,7 +22,12 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, TRANSPARENT);
     wchar_t text[260] = {};
     GetWindowTextW(item.hwndItem, text, 260);
-    DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | (item.itemState & ODS_NOACCEL ? DT_HIDEPREFIX : 0));
+    // Reached by Tab, it must show it has the focus.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        InflateRect(&rc, -3, -3);
+        DrawFocusRect(dc, &rc);
+    }
 }
 
 UINT ControlColorKind(UINT msg, HWND control) {

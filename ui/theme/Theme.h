@@ -16,7 +16,7 @@ inline bool IsDarkTheme(const std::wstring& themeName) { return themeName == L"D
 // An "Arial" font of tenthsOfPoint / 10 points at the screen's vertical DPI.
 HFONT CreateArialFont(int tenthsOfPoint);
 
-// Blue fill, a thin edge and centred white text, the same in every state.
+// Blue fill, a thin edge and centred white text, the same in every state but the focus rectangle.
 void DrawFlatButton(const DRAWITEMSTRUCT& item);
 
 // The control kind of a WM_CTLCOLOR* request (CTLCOLOR_EDIT, CTLCOLOR_LISTBOX, CTLCOLOR_STATIC...).
