@@ -80,7 +80,38 @@ LRESULT CALLBACK DarkDropListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return result;
 }
 
+// The sunken edge of an edit field or a list, which the platform draws light: a grey line with
+// the field's own colour inside it.
+void PaintFieldFrame(HWND hwnd) {
+    RECT window, client;
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int edge = std::min(client.left - window.left, client.top - window.top);
+    if (edge <= 0) return;
+    OffsetRect(&window, -window.left, -window.top);
+    HDC dc = GetWindowDC(hwnd);
+    Frame(dc, window, IsWindowEnabled(hwnd) ? kFrame : kFrameDisabled);
+    for (int i = 1; i < edge; ++i) {
+        InflateRect(&window, -1, -1);
+        Frame(dc, window, ColorDarkField);
+    }
+    ReleaseDC(hwnd, dc);
+}
+
+LRESULT CALLBACK DarkFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCPAINT || msg == WM_ENABLE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS) PaintFieldFrame(hwnd);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, DarkFieldProc, 0);
+    return result;
+}
+
 }  // namespace
+
+void UseDarkFieldFrame(HWND field) {
+    SetWindowSubclass(field, DarkFieldProc, 0, 0);
+    PaintFieldFrame(field);
+}
 
 void UseDarkComboFrame(HWND combo) {
     SetWindowSubclass(combo, DarkComboProc, 0, 0);

@@ -11,6 +11,8 @@ LRESULT DrawDarkPushButton(const NMCUSTOMDRAW& draw);
 // Paints the combo's frame, arrow button and dropped list's border dark from now on; its field
 // keeps the colours its parent gives it.
 void UseDarkComboFrame(HWND combo);
+// A grey line for the light sunken edge of an edit field or a list.
+void UseDarkFieldFrame(HWND field);
 
 // Dark rows with white text, and a dark column header drawn by the list itself.
 void DarkenListView(HWND list);

@@ -77,7 +77,8 @@ void CThemedDialog::ApplyTheme(const std::wstring& themeName) {
     m_brBackground = CreateSolidBrush(ColorDarkBackground);
     for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (IsClass(child, WC_COMBOBOXW)) UseDarkComboFrame(child);
-        else if (IsClass(child, WC_LISTVIEWW)) DarkenListView(child);
+        if (IsClass(child, WC_LISTVIEWW)) DarkenListView(child);
+        if (IsClass(child, WC_LISTVIEWW) || IsClass(child, WC_EDITW)) UseDarkFieldFrame(child);
     }
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
