@@ -48,7 +48,8 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
         // A button to the dialog manager: its access key clicks it rather than moving on.
         return DLGC_BUTTON | (IsEnter(reinterpret_cast<const MSG*>(lParam)) ? DLGC_WANTMESSAGE : 0);
     case WM_KEYDOWN:
-        if ((wParam == VK_RETURN || wParam == VK_SPACE) && !(lParam & (1 << 30))) Click(hwnd, STN_CLICKED);
+        if (wParam != VK_RETURN && wParam != VK_SPACE) break;
+        if (!(lParam & (1 << 30))) Click(hwnd, STN_CLICKED);  // once, however long the key is held
         return 0;
     case BM_CLICK:
         Click(hwnd, STN_CLICKED);
