@@ -37,8 +37,7 @@ CAboutDlg::CAboutDlg() : CThemedDialog(IDD_ABOUTBOX, kLook) { SetRoutes(kRoutes)
 
 BOOL CAboutDlg::OnInitDialog() {
     const std::wstring version = ProductVersionText();
-    m_strProductTitle = L"Quillane Vandrel";
-    SetDlgItemTextW(m_hWnd, IDC_PRODUCT_TITLE, m_strProductTitle.c_str());
+    SetDlgItemTextW(m_hWnd, IDC_PRODUCT_TITLE, L"Quillane Vandrel");
     SetDlgItemTextW(m_hWnd, IDC_VERSION, (L"Ver " + version).c_str());
 
     // The link: the site's address, with its tooltip.

@@ -10,7 +10,6 @@ class CAboutDlg : public CThemedDialog {
 public:
     CAboutDlg();
 
-    std::wstring m_strProductTitle;
     std::wstring m_strTheme;
 
 protected:

@@ -161,9 +161,3 @@ void CHelpSlideshows::TakeOver(CHelpSlideshows& other, HWND notify) {
     }
     other.m_runs.clear();
 }
-
-int CHelpSlideshows::OpenCount() {
-    std::lock_guard guard(m_lock);
-    Reap();
-    return static_cast<int>(m_runs.size());
-}

@@ -16,8 +16,6 @@ public:
     explicit CDemoModeDlg(std::atomic<HWND>* handle = nullptr);
     ~CDemoModeDlg() override;
 
-    int Page() const { return m_view.page; }
-
 protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -56,7 +54,6 @@ public:
     void CloseAll();
     // Open slideshows of a window being replaced report to this one's window from now on.
     void TakeOver(CHelpSlideshows& other, HWND notify);
-    int OpenCount();
 
 private:
     void Reap();  // forgets the runs whose thread has ended

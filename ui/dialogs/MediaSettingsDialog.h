@@ -45,7 +45,6 @@ private:
 
     std::wstring ReadDevice(const wchar_t* key) const;
     void WriteDevice(const wchar_t* key, const std::wstring& value) const;
-    void WriteFirstUseDefaults() const;
     void ShowHotkeyState();
     // The first failing check's message, "" when Apply may go ahead.
     std::wstring CheckChoices() const;
