@@ -4,14 +4,8 @@ set(VANDREL_REAL_ENCODER /opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe CACHE FILEPATH
 add_executable(encoder_wrapper tests/win32/EncoderWrapper.cpp)
 target_link_options(encoder_wrapper PRIVATE -municode)
 
-add_executable(real_encoder_tests
-  tests/win32/TestSupport.cpp
-  tests/win32/RealEncoder.cpp
-  tests/win32/RealEncoderTests.cpp
-  tests/win32/RealEncoderReportTests.cpp
-  ${VANDREL_RC})
-target_include_directories(real_encoder_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
-add_dependencies(real_encoder_tests vandrel_art encoder_wrapper fake_encoder)
-target_link_libraries(real_encoder_tests PRIVATE vandrel_win32 GTest::gtest_main)
+vandrel_test_program(real_encoder_tests
+  SOURCES tests/win32/RealEncoder.cpp tests/win32/RealEncoderTests.cpp tests/win32/RealEncoderReportTests.cpp
+  DEPENDS encoder_wrapper fake_encoder)
 gtest_discover_tests(real_encoder_tests DISCOVERY_TIMEOUT 120
   PROPERTIES ENVIRONMENT "VANDREL_REAL_ENCODER=Z:${VANDREL_REAL_ENCODER}" RUN_SERIAL ON)

@@ -1,8 +1,7 @@
 # Shipping checks: the installer under Wine, the launched line with the real encoder, benchmarks.
-add_executable(session_line_tests tests/win32/TestSupport.cpp tests/win32/RealEncoder.cpp tests/win32/SessionLineTests.cpp ${VANDREL_RC})
-target_include_directories(session_line_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
-add_dependencies(session_line_tests vandrel_art fake_encoder encoder_wrapper)
-target_link_libraries(session_line_tests PRIVATE vandrel_win32 GTest::gtest_main)
+vandrel_test_program(session_line_tests
+  SOURCES tests/win32/RealEncoder.cpp tests/win32/SessionLineTests.cpp
+  DEPENDS fake_encoder encoder_wrapper)
 
 # Installs, starts and uninstalls the x86-64 build of the shipped installer script.
 add_test(NAME package_install_start_uninstall

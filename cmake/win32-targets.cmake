@@ -37,20 +37,27 @@ add_dependencies(vandrel vandrel_art)
 add_executable(fake_encoder tests/win32/FakeEncoder.cpp)
 target_link_options(fake_encoder PRIVATE -municode)
 
-add_executable(win32_tests
-  tests/win32/TestSupport.cpp
-  tests/win32/Win32SettingsStoreTests.cpp
-  tests/win32/MainWindowTests.cpp
-  tests/win32/EncoderTests.cpp
-  tests/win32/SessionReportTests.cpp
-  tests/win32/AppShellTests.cpp
-  tests/win32/ThemeAndHelpTests.cpp
-  tests/win32/MediaSettingsTests.cpp
-  tests/win32/KeyboardTests.cpp
-  ${VANDREL_RC})
-target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
-add_dependencies(win32_tests vandrel_art fake_encoder vandrel)
-target_link_libraries(win32_tests PRIVATE vandrel_win32 GTest::gtest_main)
+# A program of Windows tests: the test helpers, the resources and the Win32 library, with the
+# programs its tests start (DEPENDS) built first. The product's own link options stay on vandrel.
+function(vandrel_test_program name)
+  cmake_parse_arguments(arg "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} tests/win32/TestSupport.cpp ${arg_SOURCES} ${VANDREL_RC})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win32)
+  add_dependencies(${name} vandrel_art ${arg_DEPENDS})
+  target_link_libraries(${name} PRIVATE vandrel_win32 GTest::gtest_main)
+endfunction()
+
+vandrel_test_program(win32_tests
+  SOURCES
+    tests/win32/Win32SettingsStoreTests.cpp
+    tests/win32/MainWindowTests.cpp
+    tests/win32/EncoderTests.cpp
+    tests/win32/SessionReportTests.cpp
+    tests/win32/AppShellTests.cpp
+    tests/win32/ThemeAndHelpTests.cpp
+    tests/win32/MediaSettingsTests.cpp
+    tests/win32/KeyboardTests.cpp
+  DEPENDS fake_encoder vandrel)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
 
 # The screenshot script's helper: clicks a control of the running main window.

@@ -4,11 +4,8 @@
 # with the report reader on and one with it off ([Device] EncoderReport=0). Prints the
 # application's own CPU and the encoder's speed for each. Figures, not a test.
 set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$root/build}"
-. "$root/scripts/wine-env.sh"
-cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/win64" -j "$(nproc)" --target vandrel encoder_wrapper bench_probe >/dev/null
+. "$(dirname "$0")/lib.sh"
+build_tree win64 --target vandrel encoder_wrapper bench_probe >/dev/null
 bin="$build/win64"; work="$build/bench-reader"; seconds=${BENCH_READER_SECONDS:-180}; port=19562
 rm -rf "$work"; mkdir -p "$work/app/Quillane/Vandrel" "$work/run/encoder"
 winpath() { echo "Z:$1" | tr / '\\'; }
@@ -39,10 +36,10 @@ for reader in 1 0; do
   # A start that times out on a busy machine prints nothing: it gets one more try.
   for try in 1 2; do
   BENCH_APPDATA=$(winpath "$work/app") FFREPORT="file=Z\\:$work/own.log:level=32" \
-    xvfb-run -a -s '-screen 0 1280x800x24' sh -c '
-      jwm >/dev/null 2>&1 & J=$!; sleep 1; cd "$0/run"
+    on_xvfb sh -c '
+      cd "$0/run"
       sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$(echo "Z:$2/vandrel.exe" | tr / "\\\\")" "$3"
-      kill $J; '"$WINESERVER"' -k 2>/dev/null' "$work" "$root" "$bin" "$seconds" > "$work/session-$reader.txt" 2>"$work/session-$reader.err" || true
+      '"$WINESERVER"' -k 2>/dev/null' "$work" "$root" "$bin" "$seconds" > "$work/session-$reader.txt" 2>"$work/session-$reader.err" || true
   grep -q cpu_ms "$work/session-$reader.txt" && break
   done
   if [ "$reader" = 1 ]; then report=$(ls "$work/app/Quillane/Vandrel/Reports/"*.log 2>/dev/null | tail -1); else report="$work/own.log"; fi

@@ -62,7 +62,7 @@ echo "Stop, real encoder: ${s3:-failed} ms from Stop to the real encoder gone (a
 # Fan-out: the real encoder on the application's line, four keys and the file against one key.
 VANDREL_E2E_LINE=$(winpath "$work/line.txt") VANDREL_E2E_FILE=$(winpath "$work/fan.mp4") \
 VANDREL_E2E_URL_A=rtmp://127.0.0.1:19361/live VANDREL_E2E_URL_B=rtmp://127.0.0.1:19361/live \
-  xvfb-run -a -s '-screen 0 1280x800x24' sh "$root/cmake/wine-emu.sh" "$bin/session_line_tests.exe" >/dev/null 2>&1 </dev/null || true
+  on_xvfb sh "$root/cmake/wine-emu.sh" "$bin/session_line_tests.exe" >/dev/null 2>&1 </dev/null || true
 "$WINESERVER" -k 2>/dev/null || true
 sh "$root/tests/e2e/native-args.sh" "$work/line.txt" > "$work/args.txt"
 fail() { echo "fan-out: $1" >&2; exit 1; }
