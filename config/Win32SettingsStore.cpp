@@ -3,6 +3,18 @@
 #include <windows.h>
 #include <string_view>
 
+namespace {
+class Win32SettingsStore : public ISettingsStore {
+public:
+    std::wstring GetString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                           const wchar_t* def) override;
+    int GetInt(const std::wstring& file, const wchar_t* section, const wchar_t* key, int def) override;
+    void WriteString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                     const wchar_t* value) override;
+    std::vector<std::wstring> GetSectionNames(const std::wstring& file, unsigned bufferUnits) override;
+};
+}  // namespace
+
 std::wstring Win32SettingsStore::GetString(const std::wstring& file, const wchar_t* section,
                                            const wchar_t* key, const wchar_t* def) {
     wchar_t buffer[kTextBuffer] = {};
@@ -108,6 +120,8 @@ ISettingsStore& Settings() {
     static Win32SettingsStore store;
     return store;
 }
+
+std::unique_ptr<ISettingsStore> MakeWin32SettingsStore() { return std::make_unique<Win32SettingsStore>(); }
 
 std::wstring AppDataFolder() {
     DWORD size = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);

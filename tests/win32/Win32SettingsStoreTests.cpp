@@ -14,7 +14,7 @@ std::wstring TempFolder() {
 struct PlatformStore {
     static std::unique_ptr<ISettingsStore> Make() {
         CreateDirectoryW(TempFolder().c_str(), nullptr);
-        return std::make_unique<Win32SettingsStore>();
+        return MakeWin32SettingsStore();
     }
     static std::wstring File(int n) { return TempFolder() + (n ? L"\\LocalSettings.ini" : L"\\settings.ini"); }
     static void Cleanup() {

@@ -3,6 +3,7 @@
 #include "config/TextRules.h"
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -11,10 +12,20 @@ constexpr size_t kLongestSection = 259;  // the loader cannot address longer sec
 
 bool HasAny(std::wstring_view s, std::wstring_view chars) { return s.find_first_of(chars) != s.npos; }
 
-FieldCheck Error(const wchar_t* hint, bool refused = false) { return {hint, true, refused}; }
+FieldCheck Error(std::wstring hint, bool refused = false) { return {std::move(hint), true, refused}; }
 
 // A URL or key goes into a quoted tee target of the encoder command line and into settings.ini.
 bool Unstreamable(std::wstring_view v) { return HasAny(v, L"\"|\r\n") || v.back() == L'\\'; }
+
+// The URL and the key follow one rule; what names the field ("The RTMPurl", "The key").
+FieldCheck CheckStreamedValue(std::wstring_view value, const std::wstring& what) {
+    if (value.empty() || value.back() == L' ') return Error(what + L" cannot be empty.");
+    if (value.size() > kLongestValue) return Error(what + L" cannot be longer than 255 characters.", true);
+    if (Unstreamable(value))
+        return Error(what + L" cannot hold a double quote, a vertical bar or a line break, nor end with a backslash.",
+                     true);
+    return {};
+}
 
 }  // namespace
 
@@ -33,14 +44,7 @@ FieldCheck CheckServerName(std::wstring_view name, bool nameTaken) {
     return {};
 }
 
-FieldCheck CheckRtmpUrl(std::wstring_view url) {
-    if (url.empty() || url.back() == L' ') return Error(L"The RTMPurl cannot be empty.");
-    if (url.size() > kLongestValue) return Error(L"The RTMPurl cannot be longer than 255 characters.", true);
-    if (Unstreamable(url))
-        return Error(L"The RTMPurl cannot hold a double quote, a vertical bar or a line break, "
-                     L"nor end with a backslash.", true);
-    return {};
-}
+FieldCheck CheckRtmpUrl(std::wstring_view url) { return CheckStreamedValue(url, L"The RTMPurl"); }
 
 FieldCheck CheckPort(std::wstring_view port) {
     for (wchar_t c : port)
@@ -49,14 +53,7 @@ FieldCheck CheckPort(std::wstring_view port) {
     return {};
 }
 
-FieldCheck CheckKey(std::wstring_view key) {
-    if (key.empty() || key.back() == L' ') return Error(L"The key cannot be empty.");
-    if (key.size() > kLongestValue) return Error(L"The key cannot be longer than 255 characters.", true);
-    if (Unstreamable(key))
-        return Error(L"The key cannot hold a double quote, a vertical bar or a line break, "
-                     L"nor end with a backslash.", true);
-    return {};
-}
+FieldCheck CheckKey(std::wstring_view key) { return CheckStreamedValue(key, L"The key"); }
 
 bool ApplyAllowed(bool persistent, std::wstring_view name, std::wstring_view url, std::wstring_view key,
                   const CredentialErrors& e) {
