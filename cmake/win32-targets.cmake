@@ -57,6 +57,7 @@ vandrel_test_program(win32_tests
     tests/win32/ThemeAndHelpTests.cpp
     tests/win32/MediaSettingsTests.cpp
     tests/win32/KeyboardTests.cpp
+    tests/win32/MainWindowHostTests.cpp
   DEPENDS fake_encoder vandrel)
 gtest_discover_tests(win32_tests DISCOVERY_TIMEOUT 120)
 

@@ -26,7 +26,7 @@ protected:
         g_ServerList.clear();
         g_strRecordingDevice.clear();
         g_bSessionRunning = 0;
-        dlg = std::make_unique<CManageStreamingServerDlg>(theApp);
+        dlg = std::make_unique<CManageStreamingServerDlg>(*host);
         theApp.m_pMainDlg = dlg.get();
         ASSERT_TRUE(dlg->Create(nullptr));
         ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
@@ -70,6 +70,7 @@ protected:
     void TypePath(const std::wstring& path) const { SetWindowTextW(Item(IDC_RECORDING_FILE), path.c_str()); }
 
     TempFolder appData{L"appdata"};
+    IMainWindowHost* host = &theApp;  // what the window is handed
     ScriptedUser user;
     std::unique_ptr<CManageStreamingServerDlg> dlg;
 };
