@@ -5,6 +5,7 @@ add_library(vandrel_win32 STATIC
   engine/ReportFile.cpp
   ui/main/SessionStatus.cpp
   engine/EncoderCheck.cpp
+  engine/OwnedProcess.cpp
   ui/framework/Dialog.cpp
   ui/framework/Keyboard.cpp
   ui/framework/UserInterface.cpp

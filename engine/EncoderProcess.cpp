@@ -1,5 +1,7 @@
 // Launching and stopping the encoder.
 #include "engine/EncoderProcess.h"
+#include "engine/OwnedProcess.h"
+#include <atomic>
 #include <memory>
 
 struct CEncoderSession::Launch {
@@ -13,6 +15,7 @@ struct CEncoderSession::Launch {
 
 namespace {
 
+std::atomic<ExecutionStateFunction> g_executionState{nullptr};
 std::mutex g_folderLock;
 std::wstring g_encoderFolder;
 
@@ -71,6 +74,16 @@ std::wstring EncoderFolder() {
     return CurrentFolder();
 }
 
+void SetExecutionStateFunction(ExecutionStateFunction function) { g_executionState = function; }
+
+void CEncoderSession::KeepAwake(bool on) {
+    if (m_awake == on) return;
+    m_awake = on;
+    const ExecutionStateFunction set = g_executionState.load();
+    const EXECUTION_STATE state = on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS;
+    set ? set(state) : SetThreadExecutionState(state);
+}
+
 CEncoderSession::~CEncoderSession() {
     std::lock_guard guard(m_lock);
     if (m_hProcess) CloseHandle(m_hProcess);
@@ -82,6 +95,7 @@ void CEncoderSession::Start(const std::wstring& commandLine, HWND notify, const 
         std::lock_guard guard(m_lock);
         generation = ++m_generation;
     }
+    KeepAwake(true);
     auto* launch = new Launch{this, commandLine, EncoderFolder(), notify, environment, generation};
     HANDLE thread = CreateThread(nullptr, 0, StreamWorkerProc, launch, 0, nullptr);
     if (thread)
@@ -100,7 +114,8 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
-    DWORD processId = 0;
+    HANDLE job = nullptr;
+    HANDLE wait = nullptr;
     {
         // Under the lock, so that a Stop either finds the process or cancels the launch.
         std::lock_guard guard(self.m_lock);
@@ -108,32 +123,36 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         const std::wstring& folder = launch->folder;
         const std::wstring exe = folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + L"ffmpeg.exe";
         std::wstring& env = launch->environment;
-        if (!CreateProcessW(exe.c_str(), launch->commandLine.data(), nullptr, nullptr, FALSE,
-                            CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
-                            env.empty() ? nullptr : env.data(), folder.c_str(), &si, &pi)) {
+        if (!CreateOwnedProcess(exe, launch->commandLine,
+                                CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
+                                folder.c_str(), si, pi, &job, env.empty() ? nullptr : env.data())) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);
             return 0;
         }
         CloseHandle(pi.hThread);
         self.m_hProcess = pi.hProcess;
-        self.m_processId = processId = pi.dwProcessId;
+        self.m_processId = pi.dwProcessId;
+        wait = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pi.dwProcessId);
+        if (!wait)
+            DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &wait, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                            FALSE, 0);
     }
-    if (HANDLE wait = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId)) {
-        WaitForSingleObject(wait, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(wait, &code);
-        CloseHandle(wait);
-        // Only the current session's end is news; a Stop already took care of its own.
-        std::lock_guard guard(self.m_lock);
-        if (launch->generation == self.m_generation)
-            PostMessageW(launch->notify, WM_APP_ENCODER_ENDED, launch->generation, static_cast<LPARAM>(code));
-    }
+    WaitForSingleObject(wait, INFINITE);
+    if (job) CloseHandle(job);  // only now: the encoder finished its outputs or was terminated
+    DWORD code = 0;
+    GetExitCodeProcess(wait, &code);
+    CloseHandle(wait);
+    // Only the current session's end is news; a Stop already took care of its own.
+    std::lock_guard guard(self.m_lock);
+    if (launch->generation == self.m_generation)
+        PostMessageW(launch->notify, WM_APP_ENCODER_ENDED, launch->generation, static_cast<LPARAM>(code));
     return 1;
 }
 
 bool CEncoderSession::EndedByItself(WPARAM session) {
     std::lock_guard guard(m_lock);
     if (session != m_generation || !m_hProcess) return false;
+    KeepAwake(false);
     ++m_generation;
     CloseHandle(m_hProcess);
     m_hProcess = nullptr;
@@ -141,7 +160,8 @@ bool CEncoderSession::EndedByItself(WPARAM session) {
     return true;
 }
 
-void CEncoderSession::Stop() {
+void CEncoderSession::Stop(DWORD graceMs) {
+    KeepAwake(false);
     HANDLE process;
     DWORD processId;
     {
@@ -153,7 +173,7 @@ void CEncoderSession::Stop() {
         m_processId = 0;
     }
     if (!process) return;
-    Sleep(kGraceMs);
+    Sleep(graceMs);
     AttachConsole(processId);
     SetConsoleCtrlHandler(nullptr, TRUE);
     // The encoder heads a new process group, where Ctrl+C stays disabled: the 'q' it reads from

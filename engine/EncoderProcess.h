@@ -17,6 +17,10 @@ void SetEncoderFolder(const std::wstring& folder);
 // The decided folder; the current folder when start-up decided none.
 std::wstring EncoderFolder();
 
+// What keeps the computer awake during a session: SetThreadExecutionState unless a test puts its own.
+using ExecutionStateFunction = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+void SetExecutionStateFunction(ExecutionStateFunction function);  // null: the system's
+
 class CEncoderSession {
 public:
     static constexpr DWORD kGraceMs = 2000;   // before the 'q' and the Ctrl+C
@@ -29,12 +33,13 @@ public:
 
     // Starts StreamWorkerProc, which launches ffmpeg.exe of EncoderFolder() with commandLine
     // unless Stop came first. A non-empty environment (a Unicode block) is the encoder's instead
-    // of this process's.
+    // of this process's. Until the session ends, the computer does not sleep by itself (the
+    // display may still turn off): Start, Stop and EndedByItself run on the window's thread.
     void Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment = {});
-    // Waits 2 s, types 'q' into the encoder's console and sends Ctrl+C to its group, waits up to
-    // 10 s for it to finish its outputs, terminates it.
+    // Waits 2 s (graceMs), types 'q' into the encoder's console and sends Ctrl+C to its group,
+    // waits up to 10 s for it to finish its outputs, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.
-    void Stop();
+    void Stop(DWORD graceMs = kGraceMs);
     // True once for a session whose encoder ended by itself before any Stop: the session is then
     // over and its handle released. False when a Stop or a later Start came first.
     bool EndedByItself(WPARAM session);
@@ -43,6 +48,9 @@ private:
     struct Launch;
     static DWORD WINAPI StreamWorkerProc(LPVOID param);
 
+    void KeepAwake(bool on);
+
+    bool m_awake = false;  // the window's thread only
     std::mutex m_lock;  // guards the fields below against the worker
     HANDLE m_hProcess = nullptr;
     DWORD m_processId = 0;

@@ -748,3 +748,63 @@ TEST_F(EncoderFixture, SeparateFileSessionsNeverShareAFile) {
     EXPECT_NE(files[0], files[1]);
     EXPECT_EQ(files[0].substr(0, work.Path().size() + 5), work / L"rec_");
 }
+
+namespace {
+
+std::vector<EXECUTION_STATE> g_states;
+EXECUTION_STATE WINAPI RecordExecutionState(EXECUTION_STATE state) {
+    g_states.push_back(state);
+    return ES_CONTINUOUS;
+}
+
+}  // namespace
+
+// The computer stays awake from Start until the session ends, whichever way it ends.
+TEST_F(EncoderFixture, SleepIsHeldOffFromStartUntilTheSessionEndsWhicheverWayItEnds) {
+    const struct {
+        const char* title;
+        bool encoder;
+        const wchar_t* mode;
+        std::function<void()> end;
+    } cases[] = {
+        {"Stop", true, nullptr, [this] { TimedStop(); }},
+        {"Stop right after Start", true, nullptr, [this] { Click(IDC_STOP); }},
+        {"Exit", true, nullptr, [this] {
+             user.nextAnswer = IDYES;
+             theApp.OnTrayExit();
+             MSG quit;
+             PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+         }},
+        {"the encoder ending by itself", true, L"late", [] {
+             PumpUntil([] { return g_bSessionRunning == 0; }, 5000);
+         }},
+        {"a failed launch", false, nullptr, [this] {
+             PumpUntil([this] { return !user.Boxes().empty() && g_bSessionRunning == 0; });
+         }},
+        {"Windows ending the session", true, nullptr, [this] {
+             SendMessageW(dlg->Handle(), WM_ENDSESSION, TRUE, 0);
+         }},
+    };
+    SetExecutionStateFunction(RecordExecutionState);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        g_states.clear();
+        DeleteFileW((work / L"ffmpeg.exe").c_str());
+        DeleteFileW((work / L"fake_encoder.log").c_str());
+        if (c.encoder) InstallEncoder();
+        SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", c.mode);
+        Build(kThreeServers);
+        PrepareSession();
+        Click(IDC_START);
+        EXPECT_EQ(g_states, std::vector<EXECUTION_STATE>{ES_CONTINUOUS | ES_SYSTEM_REQUIRED});
+        if (c.encoder && std::string(c.title) != "Stop right after Start") {
+            EXPECT_TRUE(WaitForEncoder());
+        }
+        c.end();
+        ExpectIdle();
+        EXPECT_EQ(g_states, (std::vector<EXECUTION_STATE>{ES_CONTINUOUS | ES_SYSTEM_REQUIRED, ES_CONTINUOUS}));
+        PumpFor(300);
+        EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    }
+    SetExecutionStateFunction(nullptr);
+}

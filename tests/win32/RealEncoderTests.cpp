@@ -26,8 +26,8 @@ protected:
     }
     // Waits until the real encoder has written for about `seconds` of the session.
     bool Encode(const std::wstring& file, DWORD seconds) const {
-        if (!PumpUntil([&] { return ReadWrapperReport(work.Path()).realPid != 0; }, 15000)) return false;
-        if (!PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000)) return false;
+        if (!PumpUntil([&] { return ReadWrapperReport(work.Path()).realPid != 0; }, 30000)) return false;
+        if (!PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000)) return false;
         PumpFor(seconds * 1000);
         return !ReadWrapperReport(work.Path()).exitedByItself;  // still running
     }
@@ -106,4 +106,82 @@ TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
     const double playsTo = PlaysTo(file);
     std::printf("The built-in capture decodes to %.2f s\n", playsTo);
     EXPECT_GE(playsTo, 1.5);
+}
+
+// Windows signing out: the session stops as Stop does, without the 2 s wait; the encoder finishes the file.
+TEST_F(RealEncoderSession, WindowsEndingTheSessionEndsTheEncoderByItselfWithoutTheWait) {
+    const std::wstring file = work / L"ending.mp4";
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(file);
+    Click(IDC_START);
+    ASSERT_TRUE(Encode(file, 2));
+    SendMessageW(dlg->Handle(), WM_ENDSESSION, FALSE, 0);  // the ending was called off
+    EXPECT_EQ(g_bSessionRunning, 1);
+    const DWORD start = GetTickCount();
+    SendMessageW(dlg->Handle(), WM_ENDSESSION, TRUE, 0);
+    const DWORD took = GetTickCount() - start;
+    std::printf("Session end to encoder gone: %lu ms\n", static_cast<unsigned long>(took));
+    EXPECT_LT(took, 2000u);
+    EXPECT_EQ(g_bSessionRunning, 0);
+    const WrapperReport report = ReadWrapperReport(work.Path());
+    EXPECT_TRUE(report.exitedByItself) << "the real encoder was terminated";
+    EXPECT_EQ(report.exitCode, 0u);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    EXPECT_GE(PlaysTo(file), 1.0);
+}
+
+namespace {
+
+HWND VisibleMainWindowOf(DWORD pid) {
+    struct Search { DWORD pid; HWND found; } search{pid, nullptr};
+    EnumWindows([](HWND w, LPARAM p) {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        wchar_t title[64] = {};
+        GetWindowTextW(w, title, 64);
+        if (owner == s->pid && IsWindowVisible(w) && lstrcmpW(title, L"Quillane Vandrel") == 0) s->found = w;
+        return s->found ? FALSE : TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+// The application killed mid-session (a crash, End task): its encoder does not stream on alone.
+TEST_F(RealEncoderSession, KilledApplicationLeavesNoEncoderRunning) {
+    TempFolder appData{L"killed"};
+    const std::wstring settings = appData / L"Quillane\\Vandrel";
+    CreateDirectoryW((appData / L"Quillane").c_str(), nullptr);
+    CreateDirectoryW(settings.c_str(), nullptr);
+    const std::wstring file = work / L"killed.mp4";
+    WriteTextFile(settings + L"\\settings.ini", L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
+                                                L"[Paths]\r\nVideo Local Folder=" + file + L"\r\n");
+    WriteTextFile(settings + L"\\LocalSettings.ini", L"[Local]\r\nSaveInLocalPath=1\r\n");
+    wchar_t oldAppData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"APPDATA", oldAppData, MAX_PATH);
+    SetEnvironmentVariableW(L"APPDATA", appData.Path().c_str());
+    std::wstring commandLine = L"\"" + ExeFolder() + L"\\vandrel.exe\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION app{};
+    // Started in the encoder's folder, as from its shortcut.
+    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        work.Path().c_str(), &si, &app);
+    SetEnvironmentVariableW(L"APPDATA", oldAppData);
+    ASSERT_TRUE(started);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = VisibleMainWindowOf(app.dwProcessId)) != nullptr; }, 30000));
+    PostMessageW(window, WM_COMMAND, ID_TRAY_START, 0);
+    const bool encoding = Encode(file, 2);
+    TerminateProcess(app.hProcess, 1);
+    WaitForSingleObject(app.hProcess, 5000);
+    CloseHandle(app.hProcess);
+    CloseHandle(app.hThread);
+    ASSERT_TRUE(encoding) << "the application's session did not start the real encoder";
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; }, 3000)) << "an encoder streams on alone";
+    std::printf("Application killed to encoder gone: %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+    EXPECT_FALSE(ReadWrapperReport(work.Path()).exitedByItself);  // ended with the application
 }

@@ -243,7 +243,7 @@ bool CManageStreamingServerDlg::OnCommand(int id, int code, HWND control) {
     return code == 0 && !control && m_host.OnUnhandledCommand(id);
 }
 
-bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
+bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_SHOWWINDOW:
         OnShowOrHide(wParam != 0);
@@ -256,6 +256,10 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return true;
     case WM_TIMER:
         return OnReportTimer(wParam);
+    case WM_ENDSESSION:  // sign-out, restart or shutdown: the encoder finishes its outputs now
+        if (wParam && g_bSessionRunning) StopSession(0);
+        result = 0;
+        return true;
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();
         return true;

@@ -35,6 +35,8 @@ public:
     // The encoder and the capture source checked before a Start; false when it must not go on.
     bool ReadyToStart();
     void OnStop();
+    // Stop with a chosen wait before the encoder is asked to end (none when Windows is ending).
+    void StopSession(DWORD graceMs);
     void OnClose();
     void MarkChannel(const std::wstring& name, bool chosen);
     void OnChannelChanged(int index);  // 0..3

@@ -235,12 +235,14 @@ void CManageStreamingServerDlg::EnterIdle() {
     OnSaveLocally();
 }
 
-void CManageStreamingServerDlg::OnStop() {
+void CManageStreamingServerDlg::OnStop() { StopSession(CEncoderSession::kGraceMs); }
+
+void CManageStreamingServerDlg::StopSession(DWORD graceMs) {
     if (m_host.SessionBusy()) return;  // a Start or Stop is still on its way
     CWaitCursor wait;
     m_host.SessionChanged(SessionPhase::Busy);
     EnterIdle();
-    m_session.Stop();
+    m_session.Stop(graceMs);
     EndSessionReport();
     m_host.SessionChanged(SessionPhase::Idle);
 }
