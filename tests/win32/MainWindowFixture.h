@@ -48,7 +48,7 @@ protected:
         GetWindowTextW(Item(id), buf, 1024);
         return buf;
     }
-    void Click(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    void Click(int id) const { ClickButton(Item(id)); }
     void ClickLabel(int id) const {
         SendMessageW(dlg->Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
     }

@@ -44,7 +44,7 @@ const wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whol
 // The dialog's controls, as a script inside its modal loop drives them.
 HWND Ctl(HWND d, int id) { return GetDlgItem(d, id); }
 bool IsOn(HWND d, int id) { return SendMessageW(Ctl(d, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void Press(HWND d, int id) { SendMessageW(Ctl(d, id), BM_CLICK, 0, 0); }
+void Press(HWND d, int id) { ClickButton(Ctl(d, id)); }
 void Pick(HWND d, int id, const std::wstring& text) {
     const LRESULT i = text.empty() ? -1 : SendMessageW(Ctl(d, id), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text.c_str()));
     ASSERT_TRUE(text.empty() || i >= 0) << "no item " << testing::PrintToString(text);

@@ -13,7 +13,7 @@ std::wstring TextOf(HWND w) {
     return buf;
 }
 void Type(HWND dlg, int id, const std::wstring& text) { SetDlgItemTextW(dlg, id, text.c_str()); }
-void Press(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+void Press(HWND dlg, int id) { ClickButton(GetDlgItem(dlg, id)); }
 bool On(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)); }
 HWND List(HWND dlg) { return GetDlgItem(dlg, IDC_SERVERS_LIST); }
 

@@ -98,7 +98,11 @@ TEST_F(SessionReportFixture, StatusBesideEachSelectorAndInTheTray) {
     Choose(1, L"Beta");
     Click(IDC_SAVE_LOCALLY);
     TypePath(work / L"rec.mp4");
+    ASSERT_EQ(SendMessageW(Item(IDC_SAVE_LOCALLY), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_EQ(Status(), L"");
+    ASSERT_TRUE(Enabled(IDC_START));
     Click(IDC_START);
+    ASSERT_EQ(g_bSessionRunning, 1);
 
     EXPECT_EQ(GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES) << "a leftover report stayed";
     ASSERT_TRUE(PumpUntil([&] { return Text(IDC_CHANNEL1_STATE) == L"Live"; }, 8000)) << Text(IDC_CHANNEL1_STATE).c_str();

@@ -286,3 +286,11 @@ public:
 };
 const testing::Environment* const g_screenFilter = testing::AddGlobalTestEnvironment(new ScreenFilterEnvironment);
 }  // namespace
+
+void ClickButton(HWND button) {
+    if (!IsWindowEnabled(button)) return;
+    const LONG type = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_AUTOCHECKBOX)
+        SendMessageW(button, BM_SETCHECK, SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}

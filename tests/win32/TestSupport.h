@@ -71,6 +71,9 @@ private:
 // Dispatches this thread's messages until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 void PumpFor(DWORD ms);
+// A click on an enabled button, its check box toggled, BN_CLICKED to its parent. BM_CLICK goes
+// through the mouse capture and the focus, which X focus events under Wine can take mid-click.
+void ClickButton(HWND button);
 
 std::wstring ReadWholeFile(const std::wstring& path);  // UTF-16 with BOM or ANSI, as text
 void WriteTextFile(const std::wstring& path, const std::wstring& text);  // UTF-16 with BOM
