@@ -180,9 +180,10 @@ void CEncoderSession::Stop(DWORD graceMs) {
     // its console is what ends it cleanly. The break goes too, for an encoder that listens to it.
     SendQuitKey();
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, processId);
-    WaitForSingleObject(process, kCtrlCWaitMs);
+    // Detached before the wait: the console ends with the encoder's job, not under our feet.
     FreeConsole();
     SetConsoleCtrlHandler(nullptr, FALSE);
+    WaitForSingleObject(process, kCtrlCWaitMs);
     TerminateProcess(process, 0);
     CloseHandle(process);
 }

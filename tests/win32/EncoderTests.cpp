@@ -363,7 +363,7 @@ TEST_F(EncoderFixture, StartRefusesOtherWithoutASourceItCanFind) {
         ASSERT_FALSE(user.Boxes().empty());
         EXPECT_EQ(user.Boxes().back().text, message);
         EXPECT_EQ(g_bSessionRunning, 0);
-        EXPECT_TRUE(EncoderLog().empty()) << "launched";
+        EXPECT_TRUE(EncoderLog().empty()) << "launched: " << testing::PrintToString(EncoderLog());
     }
 }
 

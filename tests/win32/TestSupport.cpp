@@ -127,17 +127,9 @@ std::vector<SaveAsRequest> ScriptedUser::SaveAsRequests() {
     return m_saveAs;
 }
 
-TempFolder::TempFolder(const std::wstring& tag) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    m_path = std::wstring(temp) + L"vandrel-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-    std::wstring from = m_path;
+static void RemoveTree(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    std::wstring from = path;
     from.push_back(L'\0');  // a double-zero list
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;
@@ -145,6 +137,19 @@ TempFolder::~TempFolder() {
     op.fFlags = FOF_NO_UI;
     SHFileOperationW(&op);
 }
+
+TempFolder::TempFolder(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    m_path = std::wstring(temp) + L"vandrel-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++counter);
+    // Wine reuses process ids: a test killed at its timeout left its folder under this very name.
+    RemoveTree(m_path);
+    CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(m_path); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
