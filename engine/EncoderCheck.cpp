@@ -1,6 +1,7 @@
 // The encoder's readiness: found, started hidden, answered in time.
 #include "engine/EncoderCheck.h"
 #include "engine/EncoderProcess.h"
+#include "engine/OwnedProcess.h"
 #include <cstring>
 #include <string>
 
@@ -21,8 +22,8 @@ EncoderReadiness ProbeEncoder(const std::wstring& path) {
     std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
     PROCESS_INFORMATION pi{};
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);  // it runs where a session runs it
-    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi);
+    const bool started = CreateOwnedProcess(path, commandLine, CREATE_NO_WINDOW, folder.empty() ? nullptr : folder.c_str(),
+                                            si, pi, nullptr, TRUE);
     CloseHandle(write);
     if (!started) {
         CloseHandle(read);

@@ -114,7 +114,6 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
-    HANDLE job = nullptr;
     HANDLE wait = nullptr;
     {
         // Under the lock, so that a Stop either finds the process or cancels the launch.
@@ -125,7 +124,7 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         std::wstring& env = launch->environment;
         if (!CreateOwnedProcess(exe, launch->commandLine,
                                 CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
-                                folder.c_str(), si, pi, &job, env.empty() ? nullptr : env.data())) {
+                                folder.c_str(), si, pi, env.empty() ? nullptr : env.data())) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);
             return 0;
         }
@@ -138,7 +137,6 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
                             FALSE, 0);
     }
     WaitForSingleObject(wait, INFINITE);
-    if (job) CloseHandle(job);  // only now: the encoder finished its outputs or was terminated
     DWORD code = 0;
     GetExitCodeProcess(wait, &code);
     CloseHandle(wait);
@@ -180,7 +178,7 @@ void CEncoderSession::Stop(DWORD graceMs) {
     // its console is what ends it cleanly. The break goes too, for an encoder that listens to it.
     SendQuitKey();
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, processId);
-    // Detached before the wait: the console ends with the encoder's job, not under our feet.
+    // Detached before the wait: the console is the encoder's alone and ends with it.
     FreeConsole();
     SetConsoleCtrlHandler(nullptr, FALSE);
     WaitForSingleObject(process, kCtrlCWaitMs);

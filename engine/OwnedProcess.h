@@ -1,13 +1,12 @@
-// Processes the application starts never outlive it: each runs in a job object that ends it when
-// the job's last handle closes, so a crash or End task takes the process along.
+// Processes the application starts never outlive it: each runs in the application's job object,
+// which ends them when its last handle closes, so a crash or End task takes them along.
 #pragma once
 #include <windows.h>
 #include <string>
 
-// CreateProcessW with the process put into such a job before it runs. *job receives the job handle,
-// which the caller keeps until the process has exited (a graceful end is never cut short) and then
-// closes. When the application runs in a job that allows no other (Windows 7), the process runs
-// without one and *job is null.
+// CreateProcessW with the process put into that job before it runs. The job stays open while the
+// application runs, so a graceful end is never cut short. When the application runs in a job that
+// allows no other (Windows 7), the process runs without one.
 bool CreateOwnedProcess(const std::wstring& exe, std::wstring& commandLine, DWORD creationFlags,
-                        const wchar_t* folder, STARTUPINFOW& si, PROCESS_INFORMATION& pi, HANDLE* job,
-                        void* environment = nullptr);
+                        const wchar_t* folder, STARTUPINFOW& si, PROCESS_INFORMATION& pi,
+                        void* environment = nullptr, BOOL inheritHandles = FALSE);
