@@ -22,6 +22,9 @@ on_xvfb sh -c '
 
 count() { sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$1" | tail -1; }
 set -- $(count "$build/native.log") $(count "$build/wine.log")
+[ $# -eq 4 ] || { echo "a test run ended without its summary"; exit 1; }
 echo "native: $(($1 - $2)) passed, $2 failed; Wine: $(($3 - $4)) passed, $4 failed"
 echo "$(($1 - $2 + $3 - $4)) passed, $(($2 + $4)) failed"
+# A pipe's status is tee's: the counts are what fail the run.
+[ "$2" -eq 0 ] && [ "$4" -eq 0 ] || status=1
 exit $status
