@@ -779,7 +779,8 @@ TEST_F(EncoderFixture, SleepIsHeldOffFromStartUntilTheSessionEndsWhicheverWayItE
              PumpUntil([] { return g_bSessionRunning == 0; }, 5000);
          }},
         {"a failed launch", false, nullptr, [this] {
-             PumpUntil([this] { return !user.Boxes().empty() && g_bSessionRunning == 0; });
+             PumpUntil([] { return g_bSessionRunning == 0; });
+             EXPECT_EQ(user.Boxes().back().text, L"Couldn't create stream with these parameters");
          }},
         {"Windows ending the session", true, nullptr, [this] {
              SendMessageW(dlg->Handle(), WM_ENDSESSION, TRUE, 0);
@@ -791,9 +792,14 @@ TEST_F(EncoderFixture, SleepIsHeldOffFromStartUntilTheSessionEndsWhicheverWayItE
         g_states.clear();
         DeleteFileW((work / L"ffmpeg.exe").c_str());
         DeleteFileW((work / L"fake_encoder.log").c_str());
-        if (c.encoder) InstallEncoder();
+        InstallEncoder();
         SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", c.mode);
-        Build(kThreeServers);
+        std::wstring settings = kThreeServers;
+        if (!c.encoder) {  // the encoder checked, then gone while the first-Start notice is up
+            settings.replace(settings.find(L"DemoMode=1"), 10, L"DemoMode=0");
+            user.duringMessageBox = [this](const std::wstring&) { DeleteFileW((work / L"ffmpeg.exe").c_str()); };
+        }
+        Build(settings);
         PrepareSession();
         Click(IDC_START);
         EXPECT_EQ(g_states, std::vector<EXECUTION_STATE>{ES_CONTINUOUS | ES_SYSTEM_REQUIRED});
@@ -805,6 +811,7 @@ TEST_F(EncoderFixture, SleepIsHeldOffFromStartUntilTheSessionEndsWhicheverWayItE
         EXPECT_EQ(g_states, (std::vector<EXECUTION_STATE>{ES_CONTINUOUS | ES_SYSTEM_REQUIRED, ES_CONTINUOUS}));
         PumpFor(300);
         EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+        user.duringMessageBox = nullptr;
     }
     SetExecutionStateFunction(nullptr);
 }
