@@ -71,6 +71,7 @@ bool CVandrelApp::StartUp() {
     CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
     if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
     checker.PublishFirstInstance();
+    m_pMainDlg->ConvertPendingRecording();
 
     // The hotkey lives on the icon's window, which every theme switch leaves in place.
     StartStopHotkey().SetWindow(m_trayIcon.Handle());
@@ -168,6 +169,7 @@ void CVandrelApp::OnTrayExit() {
     if (UI().MessageBox(m_pMainDlg->Handle(), L"Are you sure you want to exit Vandrel?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     m_pMainDlg->OnStop();
+    m_pMainDlg->FinishConversion(30000);
     PostQuitMessage(0);
 }
 

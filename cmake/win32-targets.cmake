@@ -6,6 +6,7 @@ add_library(vandrel_win32 STATIC
   ui/main/SessionStatus.cpp
   engine/EncoderCheck.cpp
   engine/OwnedProcess.cpp
+  engine/ConversionProcess.cpp
   ui/framework/Dialog.cpp
   ui/framework/Keyboard.cpp
   ui/framework/UserInterface.cpp
@@ -13,6 +14,7 @@ add_library(vandrel_win32 STATIC
   ui/theme/ThemedDialog.cpp
   ui/main/MainWindow.cpp
   ui/main/SessionControls.cpp
+  ui/main/RecordingSave.cpp
   ui/main/SidebarPicture.cpp
   ui/main/StartStopHotkey.cpp
   app/VandrelApp.cpp

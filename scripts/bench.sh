@@ -86,3 +86,6 @@ echo "fan-out:  $(ratio "$f4" "$f1")x  (encoder CPU for four keys and the file: 
 
 # The report reader's cost: two 3-minute sessions to two channels, reader on and off.
 sh "$root/scripts/bench-reader.sh"
+
+# Saving a recording: a 1 GB session file made a real MP4, against copying it on the same disk.
+sh "$root/scripts/bench-conversion.sh"

@@ -51,8 +51,9 @@ bool InstallRealEncoder(const std::wstring& folder) {
 
 void ClearWrapperReport(const std::wstring& folder) { DeleteFileW((folder + L"\\encoder_wrapper.log").c_str()); }
 
-WrapperReport ReadWrapperReport(const std::wstring& folder) {
+WrapperReport ReadWrapperReport(const std::wstring& folder, int run) {
     WrapperReport r;
+    int runs = 0;
     const std::wstring text = Wide(ReadBytes(folder + L"\\encoder_wrapper.log"));
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find(L'\n', at);
@@ -61,6 +62,8 @@ WrapperReport ReadWrapperReport(const std::wstring& folder) {
         at = end + 1;
         const size_t space = line.find(L' ');
         const std::wstring name = line.substr(0, space), value = space == std::wstring::npos ? L"" : line.substr(space + 1);
+        if (name == L"dir") ++runs;  // each run starts with its folder
+        if (runs != run + 1) continue;
         r.started = true;
         if (name == L"dir") r.workingFolder = value;
         if (name == L"line") r.line = value;
@@ -115,16 +118,21 @@ HostResult RunHost(const std::string& shellCommand, DWORD timeoutMs) {
 }
 
 std::string ProbeFormat(const std::wstring& file) {
-    const HostResult r = RunHost("ffprobe -v error -show_entries format=format_name -of csv=p=0 " + HostQuoted(file));
+    const HostResult r = RunHost("ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 " + HostQuoted(file));
     std::string name = r.status == 0 ? r.output : "";
     while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
     return name;
 }
 
-double PlaysTo(const std::wstring& file) {
+double PlaysTo(const std::wstring& file, bool cutEnd) {
     const std::string f = HostQuoted(file);
-    const HostResult decode = RunHost("ffmpeg -v error -xerror -i " + f + " -f null -");
-    if (decode.status != 0 || !decode.output.empty()) return -1;
-    const HostResult last = RunHost("ffprobe -v error -select_streams v -show_entries packet=pts_time -of csv=p=0 " + f + " | tail -1");
+    if (cutEnd) {
+        const HostResult decode = RunHost("ffmpeg -v error -i " + f + " -f null - 2>&1 | grep -c 'Error while decoding'");
+        if (decode.status < 0 || std::atoi(decode.output.c_str()) > 1) return -1;
+    } else {
+        const HostResult decode = RunHost("ffmpeg -v error -xerror -i " + f + " -f null -");
+        if (decode.status != 0 || !decode.output.empty()) return -1;
+    }
+    const HostResult last = RunHost("ffprobe -v error -select_streams v -show_entries packet=pts_time -of csv=p=0 " + f + " 2>/dev/null | tail -1");
     return last.status == 0 && !last.output.empty() ? std::atof(last.output.c_str()) : -1;
 }

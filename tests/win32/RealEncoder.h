@@ -13,7 +13,8 @@ std::wstring RealEncoderPath();
 // real encoder as folder\encoder\ffmpeg.exe. Both show as "ffmpeg.exe" in the process list.
 bool InstallRealEncoder(const std::wstring& folder);
 
-// What the wrapper in folder reported about its one run (encoder_wrapper.log).
+// What the wrapper in folder reported about a run (encoder_wrapper.log): the first, the session's,
+// unless run says which (the recording's conversion after it is run 1).
 struct WrapperReport {
     bool started = false;        // the wrapper ran
     std::wstring workingFolder;  // where it was started
@@ -23,7 +24,7 @@ struct WrapperReport {
     bool exitedByItself = false;  // the real encoder ended and the wrapper saw it (never after a termination)
     DWORD exitCode = 0;
 };
-WrapperReport ReadWrapperReport(const std::wstring& folder);
+WrapperReport ReadWrapperReport(const std::wstring& folder, int run = 0);
 void ClearWrapperReport(const std::wstring& folder);
 
 // Runs a shell command line of the host (Linux) and returns its output and status; Wine starts a
@@ -39,4 +40,5 @@ std::string HostQuoted(const std::wstring& windowsPath);
 // ffprobe's format name of a file ("flv", "mov,mp4,m4a,3gp,3g2,mj2"), "" when it cannot read it.
 std::string ProbeFormat(const std::wstring& file);
 // The time of the last video packet after a full decode without a single error; -1 when the decode fails.
-double PlaysTo(const std::wstring& file);
+// cutEnd forgives one decoding error, for a file whose encoder was killed mid-packet.
+double PlaysTo(const std::wstring& file, bool cutEnd = false);

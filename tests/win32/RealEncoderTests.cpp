@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "RealEncoder.h"
 #include "engine/EncoderProcess.h"
+#include "engine/Mp4Conversion.h"
 #include <cstdio>
 
 namespace {
@@ -25,11 +26,20 @@ protected:
         KillProcesses(L"ffmpeg.exe");
     }
     // Waits until the real encoder has written for about `seconds` of the session.
-    bool Encode(const std::wstring& file, DWORD seconds) const {
-        if (!PumpUntil([&] { return ReadWrapperReport(work.Path()).realPid != 0; }, 30000)) return false;
+    // run: the wrapper's run of the session (a conversion before it is a run too).
+    bool Encode(const std::wstring& file, DWORD seconds, int run = 0) const {
+        if (!PumpUntil([&] { return ReadWrapperReport(work.Path(), run).realPid != 0; }, 30000)) return false;
         if (!PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000)) return false;
         PumpFor(seconds * 1000);
-        return !ReadWrapperReport(work.Path()).exitedByItself;  // still running
+        return !ReadWrapperReport(work.Path(), run).exitedByItself;  // still running
+    }
+    // The tray's tooltip, which says "Saving recording…" while the recording becomes a real MP4.
+    static std::wstring Tooltip() { return theApp.m_trayIcon.m_iconData.szTip; }
+    static bool Saved() { return PumpUntil([] { return Tooltip() != L"Saving recording\u2026"; }, 30000); }
+    std::wstring PendingConversion() const {
+        wchar_t value[MAX_PATH] = {};
+        GetPrivateProfileStringW(L"Local", L"PendingConversion", L"", value, MAX_PATH, LocalIni().c_str());
+        return value;
     }
     DWORD TimedStop() const {
         const DWORD start = GetTickCount();
@@ -68,10 +78,19 @@ TEST_F(RealEncoderSession, StopEndsTheRealEncoderByItselfAndTheFileLandsAtTheCho
     EXPECT_EQ(report.exitCode, 0u);
     EXPECT_EQ(report.workingFolder, work.Path());
     EXPECT_NE(report.line.find(L"rtmp://127.0.0.1:19399/live/it\\'s|[f=flv:onfail=ignore]"), std::wstring::npos);
+    // Then the FLV written while recording becomes a real MP4 in place, by the same encoder.
+    EXPECT_EQ(Tooltip(), L"Saving recording\u2026");
+    EXPECT_EQ(PendingConversion(), file);
+    ASSERT_TRUE(Saved());
+    const WrapperReport conversion = ReadWrapperReport(work.Path(), 1);
+    EXPECT_TRUE(conversion.exitedByItself);
+    EXPECT_EQ(conversion.exitCode, 0u);
+    EXPECT_EQ(ProbeFormat(file), "mov,mp4,m4a,3gp,3g2,mj2");
+    EXPECT_EQ(PendingConversion(), L"");
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
 
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"\\*.mp4").c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + L"\\*.mp4*").c_str(), &found);  // a temporary file left over too
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     EXPECT_STREQ(found.cFileName, L"O'Brien's talk.mp4");
     EXPECT_FALSE(FindNextFileW(search, &found)) << "a second file";
@@ -95,6 +114,7 @@ TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
     const WrapperReport report = ReadWrapperReport(work.Path());
     EXPECT_TRUE(report.exitedByItself);
     EXPECT_EQ(report.exitCode, 0u);
+    ASSERT_TRUE(Saved());
     const std::wstring size = std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
     EXPECT_NE(report.realLine.find(L"-f gdigrab -framerate 12 -offset_x 0 -offset_y 0 -video_size " + size +
                                    L" -i desktop -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map 1:a"),
@@ -127,7 +147,10 @@ TEST_F(RealEncoderSession, WindowsEndingTheSessionEndsTheEncoderByItselfWithoutT
     const WrapperReport report = ReadWrapperReport(work.Path());
     EXPECT_TRUE(report.exitedByItself) << "the real encoder was terminated";
     EXPECT_EQ(report.exitCode, 0u);
+    // The conversion is left for the next start: no encoder runs on, the file is the FLV recorded.
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
+    EXPECT_EQ(PendingConversion(), file);
+    EXPECT_EQ(ProbeFormat(file), "flv");
     EXPECT_GE(PlaysTo(file), 1.0);
 }
 
@@ -161,20 +184,28 @@ TEST_F(RealEncoderSession, KilledApplicationLeavesNoEncoderRunning) {
     WriteTextFile(settings + L"\\LocalSettings.ini", L"[Local]\r\nSaveInLocalPath=1\r\n");
     wchar_t oldAppData[MAX_PATH] = {};
     GetEnvironmentVariableW(L"APPDATA", oldAppData, MAX_PATH);
-    SetEnvironmentVariableW(L"APPDATA", appData.Path().c_str());
     std::wstring commandLine = L"\"" + ExeFolder() + L"\\vandrel.exe\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION app{};
     // Started in the encoder's folder, as from its shortcut.
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        work.Path().c_str(), &si, &app);
-    SetEnvironmentVariableW(L"APPDATA", oldAppData);
-    ASSERT_TRUE(started);
+    auto startApp = [&] {
+        SetEnvironmentVariableW(L"APPDATA", appData.Path().c_str());
+        const BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                       work.Path().c_str(), &si, &app);
+        SetEnvironmentVariableW(L"APPDATA", oldAppData);
+        return ok != FALSE;
+    };
+    ASSERT_TRUE(startApp());
     HWND window = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (window = VisibleMainWindowOf(app.dwProcessId)) != nullptr; }, 30000));
     PostMessageW(window, WM_COMMAND, ID_TRAY_START, 0);
-    const bool encoding = Encode(file, 2);
+    // Killed once the file holds a few seconds: what the encoder still buffered is lost with it.
+    auto size = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0ul;
+    };
+    const bool encoding = Encode(file, 2) && PumpUntil([&] { return size() >= 300000; }, 20000);
     TerminateProcess(app.hProcess, 1);
     WaitForSingleObject(app.hProcess, 5000);
     CloseHandle(app.hProcess);
@@ -184,4 +215,60 @@ TEST_F(RealEncoderSession, KilledApplicationLeavesNoEncoderRunning) {
     EXPECT_TRUE(PumpUntil([] { return CountProcesses(L"ffmpeg.exe") == 0; }, 3000)) << "an encoder streams on alone";
     std::printf("Application killed to encoder gone: %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
     EXPECT_FALSE(ReadWrapperReport(work.Path()).exitedByItself);  // ended with the application
+
+    // The next start converts the recording the killed session left, which plays up to the kill.
+    const std::wstring local = settings + L"\\LocalSettings.ini";
+    std::printf("The killed session left %lu bytes\n", size());
+    EXPECT_NE(ReadWholeFile(local).find(L"PendingConversion=" + file + L"\r\n"), std::wstring::npos);
+    EXPECT_EQ(ProbeFormat(file), "flv");
+    ASSERT_TRUE(startApp());
+    const bool converted = PumpUntil([&] { return ReadWholeFile(local).find(L"PendingConversion=\r\n") != std::wstring::npos; }, 30000);
+    TerminateProcess(app.hProcess, 1);
+    WaitForSingleObject(app.hProcess, 5000);
+    CloseHandle(app.hProcess);
+    CloseHandle(app.hThread);
+    ASSERT_TRUE(converted) << "the pending conversion was not done";
+    EXPECT_EQ(ProbeFormat(file), "mov,mp4,m4a,3gp,3g2,mj2");
+    EXPECT_GE(PlaysTo(file, true), 1.0);
+}
+
+// A conversion left by an earlier run is done at start-up. One that fails keeps the file as it was
+// and says so once; a Start while one runs waits for it, says so, and then starts; Exit waits too.
+TEST_F(RealEncoderSession, PendingConversionsAtStartUpAndAStartAndAnExitThatWaitForTheSave) {
+    const std::wstring broken = work / L"broken.mp4", earlier = work / L"earlier.mp4", next = work / L"next.mp4";
+    WriteTextFile(broken, L"not a recording");
+    const std::wstring brokenText = ReadWholeFile(broken);
+    ASSERT_EQ(RunHost("ffmpeg -v error -f lavfi -i testsrc=size=320x240:rate=10 -t 2 -c:v libx264 -pix_fmt yuv420p -f flv -y " +
+                      HostQuoted(earlier)).status, 0);
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n",
+          L"[Local]\r\nPendingConversion=" + broken + L"\r\n");
+    dlg->ConvertPendingRecording();
+    EXPECT_EQ(Tooltip(), L"Saving recording\u2026");
+    ASSERT_TRUE(Saved());
+    EXPECT_EQ(Status(), L"The recording could not be converted to a standard MP4 file. It is kept as recorded (FLV) in " +
+                            broken + L".");
+    EXPECT_EQ(ReadWholeFile(broken), brokenText);
+    EXPECT_EQ(GetFileAttributesW((broken + L".saving").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(PendingConversion(), L"") << "a failed conversion is tried again";
+
+    WritePrivateProfileStringW(L"Local", L"PendingConversion", earlier.c_str(), LocalIni().c_str());
+    ClearWrapperReport(work.Path());  // run 0 is the conversion, run 1 the session
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(next);
+    dlg->ConvertPendingRecording();
+    Click(IDC_START);
+    EXPECT_EQ(Status(), L"Waiting until the last recording is saved\u2026");
+    EXPECT_EQ(g_bSessionRunning, 0);
+    ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 1; }, 30000)) << "the waiting Start never started";
+    EXPECT_EQ(ProbeFormat(earlier), "mov,mp4,m4a,3gp,3g2,mj2");
+    EXPECT_GE(PlaysTo(earlier), 1.5);
+    ASSERT_TRUE(Encode(next, 1, 1));
+    // Exit stops the session and waits for its recording to be saved before the application ends.
+    user.nextAnswer = IDYES;
+    theApp.OnTrayExit();
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(PendingConversion(), L"");
+    EXPECT_EQ(ProbeFormat(next), "mov,mp4,m4a,3gp,3g2,mj2");
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0);
 }

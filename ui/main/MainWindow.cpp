@@ -257,8 +257,15 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
         return OnReportTimer(wParam);
     case WM_ENDSESSION:  // sign-out, restart or shutdown: the encoder finishes its outputs now
-        if (wParam && g_bSessionRunning) StopSession(0);
+        if (wParam) {
+            m_strSessionFile.clear();  // its conversion is left for the next start
+            if (g_bSessionRunning) StopSession(0);
+            LeaveConversion();
+        }
         result = 0;
+        return true;
+    case WM_APP_CONVERSION_DONE:
+        OnConversionDone();
         return true;
     case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();

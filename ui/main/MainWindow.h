@@ -1,5 +1,6 @@
 // The main window: channel selectors, local recording options, session buttons, side links.
 #pragma once
+#include "engine/ConversionProcess.h"
 #include "engine/EncoderProcess.h"
 #include "engine/SessionPlan.h"
 #include "ui/dialogs/DemoModeDlg.h"
@@ -37,6 +38,9 @@ public:
     void OnStop();
     // Stop with a chosen wait before the encoder is asked to end (none when Windows is ending).
     void StopSession(DWORD graceMs);
+    // The ".mp4" recording made a real MP4 after its session (RecordingSave.cpp).
+    void ConvertPendingRecording();          // the one a previous run left, at start-up
+    void FinishConversion(DWORD timeoutMs);  // at Exit: one still running then is left for the next start
     void OnClose();
     void MarkChannel(const std::wstring& name, bool chosen);
     void OnChannelChanged(int index);  // 0..3
@@ -120,6 +124,10 @@ private:
     void ShowSessionState(bool rewriteStatusLine = false);
     std::wstring EndSessionReport();
     void EnterIdle();
+    TrayNotice SaveAfterSession();  // converts the ended session's file; what the tray says meanwhile
+    void ConvertRecording(const std::wstring& file);
+    void OnConversionDone();
+    void LeaveConversion();
     void ShowPlan();  // selectors' offers, Start and the status line as the plan says
     EncoderInputs LineSettings() const;
     void RefreshChannels();
@@ -138,6 +146,9 @@ private:
     std::wstring m_strSessionStatus;  // what the report put on the status line
     std::vector<std::wstring> m_sessionServers;  // streamed to by the running session
     CHelpSlideshows m_helpSlideshows;
+    std::unique_ptr<CConversionProcess> m_conversion = std::make_unique<CConversionProcess>();
+    std::wstring m_strSessionFile;  // the running session's ".mp4" file, converted when it ends
+    bool m_bStartAfterSave = false;  // a Start waits for the conversion
 };
 
 // The current main window, or null: the one place it is kept.

@@ -8,6 +8,7 @@
 #include "devices/CaptureDevices.h"
 #include "engine/RecordingPath.h"
 #include "engine/EncoderReport.h"
+#include "engine/Mp4Conversion.h"
 #include "engine/SessionPlan.h"
 #include "engine/SessionSummary.h"
 #include "resources/resource.h"
@@ -145,6 +146,11 @@ void CManageStreamingServerDlg::LoadVideoOptions() {
 
 void CManageStreamingServerDlg::OnStart() {
     if (g_bSessionRunning != 0 || m_host.SessionBusy()) return;
+    if (m_conversion->Running()) {  // a Start to the same path would overwrite the file being saved
+        m_bStartAfterSave = true;
+        SetStatus(kWaitingForSave);
+        return;
+    }
     // The screen as it is now: the application lives in the tray across resolution changes.
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -172,6 +178,9 @@ void CManageStreamingServerDlg::OnStart() {
     }
     Settings().WriteString(local, L"Local", L"SaveInLocalPath", m_chkSaveLocally.IsChecked() ? L"1" : L"0");
     Settings().WriteString(local, L"Local", L"SaveInSeperateFile", m_chkSeparateFile.IsChecked() ? L"1" : L"0");
+    // Remembered from the start: a session the application does not live through is converted next time.
+    m_strSessionFile = NeedsMp4Conversion(plan.localFile) ? plan.localFile : L"";
+    if (!m_strSessionFile.empty()) Settings().WriteString(local, L"Local", L"PendingConversion", m_strSessionFile.c_str());
 
     // Until the encoder is on its way the tray offers neither Start nor Stop, and Exit waits.
     m_host.SessionChanged(SessionPhase::Busy);
@@ -244,7 +253,7 @@ void CManageStreamingServerDlg::StopSession(DWORD graceMs) {
     EnterIdle();
     m_session.Stop(graceMs);
     EndSessionReport();
-    m_host.SessionChanged(SessionPhase::Idle);
+    m_host.SessionChanged(SessionPhase::Idle, SaveAfterSession());
 }
 
 // The encoder ended with nobody stopping it: the session is over, and the user is told.
@@ -253,7 +262,10 @@ void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
     const std::wstring why = EndSessionReport();
     m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
     EnterIdle();
-    m_host.SessionChanged(SessionPhase::Idle, TrayNotice::Balloon(m_strSessionNotice, NIIF_WARNING));
+    TrayNotice notice = SaveAfterSession();
+    notice.balloon = m_strSessionNotice;
+    notice.balloonIcon = NIIF_WARNING;
+    m_host.SessionChanged(SessionPhase::Idle, notice);
 }
 
 void CManageStreamingServerDlg::OnLaunchFailed() {

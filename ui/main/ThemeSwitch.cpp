@@ -3,6 +3,7 @@
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include "ui/theme/Theme.h"
+#include <utility>
 
 namespace {
 constexpr wchar_t kThemeRefused[] = L"The app UI theme canot be changed when streaming is live.";
@@ -43,4 +44,8 @@ void CManageStreamingServerDlg::CarryOver(const CarriedChoices& c, CManageStream
     OnSaveLocally();
     RefreshChannels();  // and Start as the choices decide
     m_helpSlideshows.TakeOver(old.m_helpSlideshows, m_hWnd);
+    // A recording being saved goes on, and tells this window when it is done.
+    std::swap(m_conversion, old.m_conversion);
+    m_conversion->Retarget(m_hWnd);
+    if (std::exchange(old.m_bStartAfterSave, false)) OnStart();
 }
