@@ -133,9 +133,10 @@ TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByTheQuitKey) {
     EXPECT_EQ(user.Boxes()[0].text, kNotice);
     EXPECT_EQ(user.Boxes()[0].type, UINT(MB_OK | MB_ICONINFORMATION));
     EXPECT_NE(ReadWholeFile(SettingsIni()).find(L"DemoMode=1"), std::wstring::npos);
+    // The recording is named from the Start on: a session the application does not live through is saved next time.
     EXPECT_EQ(ReadWholeFile(LocalIni()),
               L"[Server]\r\nChannel1=Twitch\r\nChannel2=\r\nChannel3=\r\nChannel4=\r\n"
-              L"[Local]\r\nSaveInLocalPath=1\r\nSaveInSeperateFile=0\r\n");
+              L"[Local]\r\nSaveInLocalPath=1\r\nSaveInSeperateFile=0\r\nPendingConversion=" + (work / L"rec.mp4") + L"\r\n");
 
     ASSERT_TRUE(WaitForEncoder());
     EXPECT_EQ(EncoderLog(),
