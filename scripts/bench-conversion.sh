@@ -20,6 +20,6 @@ t0=$(ms); cp rec.mp4 copy.mp4; sync; t1=$(ms); rm copy.mp4; sync
   -movflags +faststart -f mp4 -y rec.mp4.saving </dev/null >/dev/null 2>&1; sync; t2=$(ms)
 "$WINESERVER" -k 2>/dev/null || true
 size=$(( $(stat -c %s rec.mp4) / 1048576 ))
-format=$(ffprobe -v error -show_entries format=format_name -of csv=p=0 rec.mp4.saving)
+format=$(ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 rec.mp4.saving)
 rm -f rec.mp4 rec.mp4.saving
 echo "saving:   $(awk -v a=$((t2 - t1)) -v b=$((t1 - t0)) 'BEGIN { printf "%.2f", a / b }')x  (a $size MB recording made a real MP4 ($format) in $((t2 - t1)) ms against $((t1 - t0)) ms to copy it; goal <= 3x)"
