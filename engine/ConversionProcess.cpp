@@ -24,7 +24,6 @@ void CConversionProcess::Start(const std::wstring& file, HWND notify) {
 DWORD WINAPI CConversionProcess::ConversionProc(LPVOID param) {
     auto& self = *static_cast<CConversionProcess*>(param);
     const std::wstring folder = EncoderFolder();
-    const std::wstring exe = folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + L"ffmpeg.exe";
     const std::wstring temp = Mp4ConversionTempPath(self.m_file);
     std::wstring line = Mp4ConversionCommandLine(self.m_file);
     STARTUPINFOW si{};
@@ -33,7 +32,7 @@ DWORD WINAPI CConversionProcess::ConversionProc(LPVOID param) {
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
     DWORD code = 1;
-    if (CreateOwnedProcess(exe, line, CREATE_NO_WINDOW, folder.c_str(), si, pi)) {
+    if (CreateOwnedProcess(EncoderExeIn(folder), line, CREATE_NO_WINDOW, folder.c_str(), si, pi)) {
         CloseHandle(pi.hThread);
         self.m_process = pi.hProcess;
         if (self.m_abandoned) TerminateProcess(pi.hProcess, 1);  // abandoned while it was being started
@@ -61,9 +60,8 @@ void CConversionProcess::Abandon() {
     if (Running()) {
         m_abandoned = true;
         m_resultPending = false;
-        // The thread publishes the process handle right after the launch: wait for it briefly.
-        for (int i = 0; i < 100 && !m_process && Running(); ++i) Sleep(10);
-        if (m_process) TerminateProcess(m_process, 1);
+        // Not yet published: the thread sees the flag right after publishing and ends it itself.
+        if (HANDLE process = m_process) TerminateProcess(process, 1);
     }
     WaitForSingleObject(m_thread, INFINITE);
     Release();

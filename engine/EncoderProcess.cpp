@@ -19,9 +19,8 @@ std::atomic<ExecutionStateFunction> g_executionState{nullptr};
 std::mutex g_folderLock;
 std::wstring g_encoderFolder;
 
-bool HoldsEncoder(std::wstring folder) {
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return GetFileAttributesW((folder + L"ffmpeg.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
+bool HoldsEncoder(const std::wstring& folder) {
+    return GetFileAttributesW(EncoderExeIn(folder).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring CurrentFolder() {
@@ -74,6 +73,10 @@ std::wstring EncoderFolder() {
     return CurrentFolder();
 }
 
+std::wstring EncoderExeIn(const std::wstring& folder) {
+    return folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + L"ffmpeg.exe";
+}
+
 void SetExecutionStateFunction(ExecutionStateFunction function) { g_executionState = function; }
 
 void CEncoderSession::KeepAwake(bool on) {
@@ -120,9 +123,8 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         std::lock_guard guard(self.m_lock);
         if (launch->generation != self.m_generation) return 0;
         const std::wstring& folder = launch->folder;
-        const std::wstring exe = folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + L"ffmpeg.exe";
         std::wstring& env = launch->environment;
-        if (!CreateOwnedProcess(exe, launch->commandLine,
+        if (!CreateOwnedProcess(EncoderExeIn(folder), launch->commandLine,
                                 CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
                                 folder.c_str(), si, pi, env.empty() ? nullptr : env.data())) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);

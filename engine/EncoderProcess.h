@@ -16,6 +16,8 @@ std::wstring DecideEncoderFolder();
 void SetEncoderFolder(const std::wstring& folder);
 // The decided folder; the current folder when start-up decided none.
 std::wstring EncoderFolder();
+// ffmpeg.exe in folder, whether or not the folder ends in a backslash.
+std::wstring EncoderExeIn(const std::wstring& folder);
 
 // What keeps the computer awake during a session: SetThreadExecutionState unless a test puts its own.
 using ExecutionStateFunction = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);

@@ -16,28 +16,25 @@ std::wstring InEncoderFolder(const std::wstring& file) {
 
 }  // namespace
 
+// "PendingConversion" names file already (written at the Start, or read at start-up).
 void CManageStreamingServerDlg::ConvertRecording(const std::wstring& file) {
-    if (GetFileAttributesW(InEncoderFolder(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (file.empty()) return;
+    if (!NeedsMp4Conversion(file) || GetFileAttributesW(InEncoderFolder(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
         // Nothing was recorded (the launch failed, the file was moved away): nothing to convert.
         Settings().WriteString(m_szLocalSettingsPath, L"Local", L"PendingConversion", L"");
         return;
     }
-    Settings().WriteString(m_szLocalSettingsPath, L"Local", L"PendingConversion", file.c_str());
     m_conversion->Start(InEncoderFolder(file), m_hWnd);
 }
 
 TrayNotice CManageStreamingServerDlg::SaveAfterSession() {
-    const std::wstring file = std::exchange(m_strSessionFile, L"");
-    if (!file.empty()) ConvertRecording(file);
+    ConvertRecording(std::exchange(m_strSessionFile, L""));
     return m_conversion->Running() ? TrayNotice::Tooltip(kSavingRecording) : TrayNotice{};
 }
 
 void CManageStreamingServerDlg::ConvertPendingRecording() {
-    const std::wstring file = Settings().GetString(m_szLocalSettingsPath, L"Local", L"PendingConversion", L"");
-    if (file.empty()) return;
-    if (NeedsMp4Conversion(file)) ConvertRecording(file);
-    else Settings().WriteString(m_szLocalSettingsPath, L"Local", L"PendingConversion", L"");
-    if (m_conversion->Running()) m_host.ShowTrayNotice(TrayNotice::Tooltip(kSavingRecording));
+    m_strSessionFile = Settings().GetString(m_szLocalSettingsPath, L"Local", L"PendingConversion", L"");
+    m_host.ShowTrayNotice(SaveAfterSession());
 }
 
 void CManageStreamingServerDlg::OnConversionDone() {
