@@ -33,24 +33,6 @@ target_link_options(bare_dialog PRIVATE -municode)
 # so the large side-panel bitmap costs memory only for the rows the window shows.
 target_link_options(vandrel PRIVATE -Wl,--file-alignment,0x1000)
 
-# shell32 and comdlg32 load when first called (the tray icon, Save As), after the main window
-# shows: loading them up front cost Wine about 60 ms of start-up. So do COM (the capture devices
-# of the media settings) and the version functions (the About box).
-string(REGEX REPLACE "g\\+\\+(-posix)?$" "dlltool" VANDREL_DLLTOOL_NAME "${CMAKE_CXX_COMPILER}")
-set(delay_libs)
-foreach(dll shell32 comdlg32 ole32 oleaut32 version)
-  # The .def names carry i686's stdcall sizes; x86-64 names have none.
-  file(READ ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def def)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    string(REGEX REPLACE "@[0-9]+" "" def "${def}")
-  endif()
-  file(WRITE ${CMAKE_BINARY_DIR}/delayload/${dll}.def "${def}")
-  set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
-  add_custom_command(OUTPUT ${lib}
-    COMMAND ${VANDREL_DLLTOOL_NAME} -k -d ${CMAKE_BINARY_DIR}/delayload/${dll}.def -y ${lib}
-    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def VERBATIM)
-  list(APPEND delay_libs ${lib})
-endforeach()
-add_custom_target(vandrel_delayload DEPENDS ${delay_libs})
-add_dependencies(vandrel vandrel_delayload)
-target_link_libraries(vandrel PRIVATE ${delay_libs})
+# shell32, comdlg32, ole32, oleaut32 and version.dll load when first called (the tray icon, Save As,
+# the capture devices, the About box), after the main window shows.
+target_sources(vandrel PRIVATE app/FirstUseImports.cpp)
