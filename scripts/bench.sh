@@ -57,6 +57,22 @@ echo "CPU:      $(awk -v a="$cpu" -v b="$wall" 'BEGIN { printf "%.3f", 100 * a /
 s1=$(field session stop_ms "$work/session.txt"); e1=$(field engine stop_ms "$work/session.txt")
 s2=$(field session_ignore stop_ms "$work/session.txt"); e2=$(field engine_ignore stop_ms "$work/session.txt")
 echo "Stop:     $(ratio "$s1" "$e1")x / $(ratio "$s2" "$e2")x  (Stop to encoder gone: ${s1} ms / ${s2} ms against the encoder session alone: ${e1} ms / ${e2} ms; stand-in ending on 'q' / ignoring it)"
+# The same start-up, of the shipped i686 exe under 32-bit Wine, where this machine runs it.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  build_tree win32 --target vandrel bench_probe bare_dialog >/dev/null
+  BENCH_APPDATA=$(winpath "$work/app") on_xvfb sh -c '
+    export WINEARCH=win32 WINEPREFIX="$0/prefix32" WINELOADER=/usr/lib/wine/wine
+    w=/usr/lib/wine/wine; cd "$0/run"
+    $w wineboot -i </dev/null >/dev/null 2>&1  # the services must not hold the pipes below
+    for i in $(seq 0 "$2"); do
+      a=$($w "$1/bench_probe.exe" startup "$(echo "Z:$1/vandrel.exe" | tr / "\\\\")" "Quillane Vandrel")
+      b=$($w "$1/bench_probe.exe" startup "$(echo "Z:$1/bare_dialog.exe" | tr / "\\\\")" "Bare Dialog")
+      [ "$i" -gt 0 ] && echo "app $a" && echo "bare $b"
+    done > "$0/startup32.txt"
+    /usr/lib/wine/wineserver -k 2>/dev/null; true' "$work" "$build/win32" "$runs" 2>/dev/null
+  su=$(field app startup_ms "$work/startup32.txt" | least); sb=$(field bare startup_ms "$work/startup32.txt" | least)
+  echo "start-up, shipped i686 exe: $(ratio "$su" "$sb")x  (fastest of $runs under 32-bit Wine: ${su} ms against ${sb} ms for the bare dialog)"
+fi
 s3=$(field session_real stop_ms "$work/session.txt")
 echo "Stop, real encoder: ${s3:-failed} ms from Stop to the real encoder gone (a 3 s session, the encoder ends on 'q'; goal <= 2500 ms)"
 
