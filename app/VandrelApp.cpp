@@ -70,6 +70,7 @@ bool CVandrelApp::StartUp() {
     // as long as the process, like its window, so nothing keeps a pointer to it.
     CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
     if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
+    m_pMainDlg->ReloadDeviceOptions();  // a Start composes from what it wrote
     checker.PublishFirstInstance();
     m_pMainDlg->ConvertPendingRecording();
 
@@ -88,11 +89,24 @@ bool CVandrelApp::StartUp() {
 
 void CVandrelApp::OnHotkey() {
     // Like the tray: Start when idle, Stop when a session runs, nothing while either is under way.
-    if (m_bHotkeyBusy || m_bMainWindowBusy || m_trayIcon.m_bBusy || !m_pMainDlg) return;
+    if (m_bHotkeyBusy || m_bMainWindowBusy || m_trayIcon.m_bBusy || !m_pMainDlg || ArrivedWhileBusy()) return;
     m_bHotkeyBusy = 1;
     if (g_bSessionRunning) OnTrayStop();
     else OnTrayStart();
     m_bHotkeyBusy = 0;
+}
+
+// A Start or Stop waits on this thread: a press or a tray command queued meanwhile was meant for
+// the session as it was then, and is not acted on afterwards.
+bool CVandrelApp::ArrivedWhileBusy() const {
+    return static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - m_settledAt) < 0;
+}
+
+// While one of the application's dialogs or questions is open, the tray brings it forward.
+bool CVandrelApp::BringOpenDialogForward() const {
+    if (!ModalOpen()) return false;
+    if (HWND open = OpenModalWindow()) SetForegroundWindow(open);
+    return true;
 }
 
 void CVandrelApp::OnEncoderChecked(EncoderReadiness result) {
@@ -117,8 +131,8 @@ int CVandrelApp::Run() {
 
 bool CVandrelApp::OnCommand(int id) {
     switch (id) {
-    case ID_TRAY_START: OnTrayStart(); break;
-    case ID_TRAY_STOP: OnTrayStop(); break;
+    case ID_TRAY_START: if (!ArrivedWhileBusy()) OnTrayStart(); break;
+    case ID_TRAY_STOP: if (!ArrivedWhileBusy()) OnTrayStop(); break;
     case ID_TRAY_MANAGE_SERVERS: OnTrayManageServers(); break;
     case ID_TRAY_SETTINGS: OnTraySettings(); break;
     case ID_TRAY_ABOUT: OnTrayAbout(); break;
@@ -131,12 +145,19 @@ bool CVandrelApp::OnCommand(int id) {
 // The window's Start, with the window's plan: a refused plan is told in a message box.
 void CVandrelApp::OnTrayStart() {
     if (m_trayIcon.m_bBusy || g_bSessionRunning != 0) return;
+    // An open dialog may be changing what the Start would use; a theme switch replaces the window.
+    if (ModalOpen() || m_bThemePending) {
+        m_trayIcon.ShowBalloon(kAppTitle, L"Streaming was not started: close the open Vandrel window first.", NIIF_WARNING);
+        return;
+    }
     m_pMainDlg->OnStart();
+    m_settledAt = GetTickCount();
 }
 
 void CVandrelApp::OnTrayStop() {
     if (m_trayIcon.m_bBusy || g_bSessionRunning == 0) return;
     m_pMainDlg->OnStop();
+    m_settledAt = GetTickCount();
 }
 
 void CVandrelApp::OnSessionSettled() {
@@ -147,16 +168,19 @@ void CVandrelApp::OnSessionSettled() {
 }
 
 void CVandrelApp::OnTrayManageServers() {
-    if (m_bMainWindowBusy) return;
+    if (m_bMainWindowBusy || BringOpenDialogForward()) return;
     m_bMainWindowBusy = 1;
     ShowWindow(m_pMainDlg->Handle(), SW_SHOWNORMAL);
     m_bMainWindowBusy = 0;
 }
 
 // The same dialog as the window's link, and its results go into the window the same way.
-void CVandrelApp::OnTraySettings() { m_pMainDlg->OnMediaSettings(); }
+void CVandrelApp::OnTraySettings() {
+    if (!BringOpenDialogForward()) m_pMainDlg->OnMediaSettings();
+}
 
 void CVandrelApp::OnTrayAbout() {
+    if (BringOpenDialogForward()) return;
     CAboutDlg about;
     UI().RunModal(about, AppMainWindow());
 }
@@ -174,8 +198,9 @@ void CVandrelApp::OnTrayExit() {
 }
 
 void CVandrelApp::ReplaceMainWindow() {
-    if (m_bMainWindowBusy) return;
+    if (m_bMainWindowBusy || !m_bThemePending) return;
     m_bMainWindowBusy = 1;
+    m_bThemePending = false;
     CManageStreamingServerDlg* old = m_pMainDlg;
     const CManageStreamingServerDlg::CarriedChoices choices = old->ChoicesToCarry();
     m_pMainDlg = new CManageStreamingServerDlg(*this);  // reads the new theme when it initialises
@@ -194,6 +219,7 @@ bool CVandrelApp::SessionBusy() const { return m_trayIcon.m_bBusy != 0; }
 void CVandrelApp::SessionChanged(SessionPhase phase, const TrayNotice& notice) {
     if (phase == SessionPhase::Busy) m_trayIcon.m_bBusy = 1;
     else m_trayIcon.m_bIdle = phase == SessionPhase::Idle ? 1 : 0;
+    if (phase != SessionPhase::Busy) m_settledAt = GetTickCount();
     ShowTrayNotice(notice);
     if (phase != SessionPhase::Busy && m_trayIcon.m_bBusy) OnSessionSettled();
 }
@@ -205,4 +231,7 @@ void CVandrelApp::ShowTrayNotice(const TrayNotice& notice) {
     if (!notice.balloon.empty()) m_trayIcon.ShowBalloon(kAppTitle, notice.balloon, notice.balloonIcon);
 }
 
-void CVandrelApp::RequestThemeChange() { PostMessageW(m_trayIcon.MessageWindow(), WM_APP_REPLACE_MAIN_WINDOW, 0, 0); }
+void CVandrelApp::RequestThemeChange() {
+    m_bThemePending = true;  // from now until the new window is up, nothing starts
+    PostMessageW(m_trayIcon.MessageWindow(), WM_APP_REPLACE_MAIN_WINDOW, 0, 0);
+}

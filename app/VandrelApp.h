@@ -43,6 +43,12 @@ public:
     std::atomic<unsigned char> m_bMainWindowBusy{0};
     bool m_bExitPending = false;  // Exit chosen while a Start or Stop was under way
     unsigned char m_bHotkeyBusy = 0;
+    bool m_bThemePending = false;  // the theme switch asked for, the new window not yet up
+    DWORD m_settledAt = 0;         // when the last Start or Stop ended (GetTickCount)
+
+private:
+    bool ArrivedWhileBusy() const;  // the message being handled was queued before m_settledAt
+    bool BringOpenDialogForward() const;
 };
 
 extern CVandrelApp theApp;

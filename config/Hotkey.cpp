@@ -87,6 +87,10 @@ ParsedHotkey ParseHotkey(std::wstring_view text) {
     return out;
 }
 
+unsigned RegisteredKey(const Hotkey& hotkey) {
+    return hotkey.virtualKey == 0x13 && (hotkey.modifiers & kModControl) ? 0x03 : hotkey.virtualKey;
+}
+
 std::wstring HotkeyText(const Hotkey& hotkey) {
     if (!hotkey.virtualKey) return L"";
     std::wstring text;

@@ -27,6 +27,8 @@ struct ParsedHotkey {
 // Names and modifiers are read without regard to case, modifiers in any order, blanks around
 // the "+" ignored.
 ParsedHotkey ParseHotkey(std::wstring_view text);
+// The key to register: Ctrl with Pause arrives as Cancel (VK_CANCEL), so that is the one to hold.
+unsigned RegisteredKey(const Hotkey& hotkey);
 // The canonical text: modifiers in the order Ctrl, Alt, Shift, Win; "" for no hotkey.
 std::wstring HotkeyText(const Hotkey& hotkey);
 // Why a typed text is refused, for the media settings' message.

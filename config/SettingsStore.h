@@ -6,7 +6,9 @@
 // Mirrors the private-profile functions: no cache, the file is the truth.
 class ISettingsStore {
 public:
-    static constexpr unsigned kTextBuffer = 256;  // a text read gives at most 255 units
+    // A text read gives at most 32,767 units, the longest path Windows takes: a long recording
+    // path or a stamped file name comes back whole.
+    static constexpr unsigned kTextBuffer = 32768;
 
     virtual ~ISettingsStore() = default;
 

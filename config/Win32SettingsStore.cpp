@@ -17,8 +17,8 @@ public:
 
 std::wstring Win32SettingsStore::GetString(const std::wstring& file, const wchar_t* section,
                                            const wchar_t* key, const wchar_t* def) {
-    wchar_t buffer[kTextBuffer] = {};
-    GetPrivateProfileStringW(section, key, def ? def : L"", buffer, kTextBuffer, file.c_str());
+    std::wstring buffer(kTextBuffer, L'\0');
+    buffer.resize(GetPrivateProfileStringW(section, key, def ? def : L"", buffer.data(), kTextBuffer, file.c_str()));
     return buffer;
 }
 

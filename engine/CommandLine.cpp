@@ -133,12 +133,17 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         return refuse(ComposeError::NoTarget, L"");
     }
 
+    // Sound from a device needs one: audio="" is an input the encoder cannot open.
+    if (in.muteAudio == 0 && in.audioDevice.empty()) return refuse(ComposeError::NoAudioDevice, L"");
+
     // Only the device names that go into the line have to be safe there.
     const bool other = in.recMode == kRecModeOther;
     // The encoder's own GDI capture of the primary screen: no driver, and no sound of its own.
     const bool builtIn = in.recMode == kRecModeBuiltIn;
+    // Muted without any device to take the track from (a first run): a generated silent track.
+    const bool silent = in.muteAudio != 0 && (builtIn || out.recordingDevice.empty());
     const std::wstring* used[] = {other ? &in.primaryVidSrc : nullptr,
-                                  in.muteAudio != 0 && !builtIn ? &out.recordingDevice : nullptr,
+                                  in.muteAudio != 0 && !silent ? &out.recordingDevice : nullptr,
                                   in.disableVideo == 0 ? &in.videoDevice : nullptr,
                                   in.muteAudio == 0 ? &in.audioDevice : nullptr};
     for (const std::wstring* device : used)
@@ -161,7 +166,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     // 7, 8. Audio suffix, extra input and filter.
     const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", in.audioDevice.c_str());
     const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", in.videoDevice.c_str());
-    if (in.muteAudio != 0 && !builtIn) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
+    if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
     if (in.disableVideo == 0 && in.muteAudio == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
                                      L"%ls -filter_complex \"amerge=inputs=1\" ", 250, position.c_str(), a1.c_str());
@@ -171,8 +176,8 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     else if (in.muteAudio == 0)
         cmd += Format(L" -f dshow -i audio=\"%ls\" -filter_complex \"amerge=inputs=1\"", in.audioDevice.c_str());
 
-    // 9. Stream maps. Muted built-in capture takes a silent track, the last input.
-    if (builtIn && in.muteAudio != 0)
+    // 9. Stream maps. A silent track is the last input.
+    if (silent)
         cmd += Format(L" -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map %d:a",
                       in.disableVideo == 0 ? 2 : 1);
     else if (in.muteAudio != 0) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
@@ -206,6 +211,9 @@ std::wstring ComposeErrorMessage(const ComposedCommand& c) {
     case ComposeError::BadFrameRate:
         return L"Streaming cannot start: the frame rate \"" + c.detail +
                L"\" is not a whole number from 1 to 240. Please choose a frame rate in Media Settings and try again.";
+    case ComposeError::NoAudioDevice:
+        return L"Streaming cannot start: no audio device is chosen. Please choose one in Media Settings "
+               L"(Select Audio Device), or turn on Mute Audio.";
     case ComposeError::None: break;
     }
     return L"";

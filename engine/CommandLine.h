@@ -35,6 +35,7 @@ enum class ComposeError {
     WmvWithChannels,  // wmv2 video cannot go to the FLV channels
     TooLong,          // longer than process creation takes
     BadFrameRate,     // not a whole number from 1 to 240 (a hand-edited "VideoFPS")
+    NoAudioDevice,    // sound on, but no audio device to take it from
 };
 
 struct ComposedCommand {

@@ -198,7 +198,14 @@ void CEncoderReport::Feed(std::string_view bytes) {
 }
 
 void CEncoderReport::Line(std::string_view line) {
+    ++m_lineNumber;
     const auto [context, text] = SplitContext(line);
+    if (context.empty() && m_allFailed && StartsWith(text, "av_interleaved_write_frame(): ")) {
+        // What ended the last output, said once the tee has given up.
+        for (size_t i : m_failedLast) m_tracks[i].reason = ShortReason(text.substr(30));
+        m_allFailed = false;
+        return;
+    }
     if (context.empty()) {
         // "frame=… speed=0.99x" (video) or "size=… speed=…" (sound only): the session moves on.
         const size_t speed = text.find("speed=");
@@ -231,6 +238,13 @@ void CEncoderReport::Line(std::string_view line) {
         if (index < m_tracks.size()) Fail(index, reason.empty() ? "failed" : reason, false);
         return;
     }
+    if (StartsWith(context, "tee @") && StartsWith(text, "All tee outputs failed.")) {
+        // The last output to fail gets only this line, with no number: every one still up is down.
+        m_allFailed = true;
+        for (size_t i = 0; i < m_tracks.size(); ++i)
+            if (!m_tracks[i].failed) Fail(i, "failed", false), m_failedLast.push_back(i);
+        return;
+    }
     if (StartsWith(context, "tee @") && StartsWith(text, "Slave '")) {
         // "Slave '[f=flv:onfail=ignore]rtmp://…/key': error opening: No such file or directory":
         // when every output fails this is the only line the last one gets.
@@ -243,7 +257,11 @@ void CEncoderReport::Line(std::string_view line) {
         return;
     }
     if (StartsWith(context, "rtmp @") && StartsWith(text, "Server error")) {
-        m_serverRefused = true;  // the failure that follows is the server saying no
+        // The server said no: to the target whose key the words name, or else to the failure
+        // on the very next line (the same connection's), never to a later one of another target.
+        m_refusal = {kNextLine, m_lineNumber};
+        for (size_t i = 0; i < m_targets.size(); ++i)
+            if (!m_targets[i].key.empty() && Contains(text, WideToUtf8(m_targets[i].key))) m_refusal.target = i;
         return;
     }
     if (!StartsWith(context, "fifo @")) return;
@@ -279,8 +297,9 @@ void CEncoderReport::Fail(size_t target, std::string_view reason, bool retrying)
     t.failed = true;
     t.retrying = retrying && !m_targets[target].file;
     t.recoveryFailures = 0;
-    t.reason = m_serverRefused ? L"stream key refused" : ShortReason(reason);
-    m_serverRefused = false;
+    const bool refused = m_refusal.target == target || (m_refusal.target == kNextLine && m_refusal.line + 1 == m_lineNumber);
+    t.reason = refused ? L"stream key refused" : ShortReason(reason);
+    if (refused) m_refusal = {};
 }
 
 std::wstring CEncoderReport::ShortReason(std::string_view words) const {
@@ -324,7 +343,7 @@ std::wstring ChannelStatusText(const TargetStatus& status) {
     return L"Unknown: waiting for the encoder";
 }
 
-std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long long seconds) {
+std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long long seconds, bool recordingFailed) {
     wchar_t clock[32];
     std::swprintf(clock, 32, L" \u2013 %lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
     std::wstring text = L"Vandrel: ";
@@ -332,8 +351,9 @@ std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long l
         text += L"live on " + std::to_wstring(live) + L" of " + std::to_wstring(channels) +
                 (channels == 1 ? L" channel" : L" channels");
         if (recording) text += L", recording";
+        else if (recordingFailed) text += L", recording failed";
     } else {
-        text += recording ? L"recording" : L"waiting for the encoder";
+        text += recording ? L"recording" : recordingFailed ? L"recording failed" : L"waiting for the encoder";
     }
     text += clock;
     return text.size() > 127 ? text.substr(0, 127) : text;

@@ -88,7 +88,14 @@ private:
     std::string m_partial;
     bool m_arrived = false;
     bool m_progress = false;
-    bool m_serverRefused = false;
+    static constexpr size_t kNextLine = static_cast<size_t>(-2);
+    struct Refusal {
+        size_t target = static_cast<size_t>(-1);  // none; kNextLine: the failure on the next line
+        size_t line = 0;
+    } m_refusal;
+    size_t m_lineNumber = 0;
+    bool m_allFailed = false;          // "All tee outputs failed.": its reason comes next
+    std::vector<size_t> m_failedLast;  // the targets that line took down
     double m_speed = -1;
     double m_media = -1;
 };
@@ -97,6 +104,7 @@ private:
 // "Down (retrying, attempt 2): connection refused", "Unknown: waiting for the encoder".
 std::wstring ChannelStatusText(const TargetStatus& status);
 // The tray's tooltip: "Vandrel: live on 1 of 2 channels, recording – 0:01:05", cut to 127 units.
-std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long long seconds);
+// recordingFailed: the session's file failed, said in place of "recording".
+std::wstring SessionTooltip(size_t live, size_t channels, bool recording, long long seconds, bool recordingFailed = false);
 // Why a session ended by itself, naming each server and its reason; "" when the report tells nothing.
 std::wstring EndedByItselfReason(const CEncoderReport& report);

@@ -10,8 +10,6 @@ constexpr wchar_t kNoKeyChannel1[] =
 constexpr wchar_t kNoKeyOthers[] =
     L"The selected server does not have a valid key, url. Configure by going to Settings > Modify.";
 constexpr wchar_t kPathEmpty[] = L"Path must not be Empty";
-constexpr wchar_t kPathRefused[] =
-    L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
 constexpr wchar_t kSelectServer[] = L"Please select at least one server";
 
 const CStreamingServices* Find(const ServerList& servers, const std::wstring& name) {

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+inline constexpr wchar_t kPathRefused[] =
+    L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
+
 // The user's choices as the window shows them.
 struct SessionChoices {
     std::wstring channels[4];   // the names the selectors show (g_strChannel1..4); "" for none

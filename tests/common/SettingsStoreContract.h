@@ -36,11 +36,13 @@ TYPED_TEST_P(SettingsStoreContract, NamesMatchWithoutCaseAndValuesKeepTheirs) {
     EXPECT_EQ(s.GetSectionNames(this->file, 1000), std::vector<std::wstring>{L"Device"});
 }
 
-TYPED_TEST_P(SettingsStoreContract, TextIsCutTo255Units) {
+TYPED_TEST_P(SettingsStoreContract, TextComesBackWholeUpTo32767Units) {
     auto& s = *this->store;
-    const std::wstring longValue = std::wstring(250, L'a') + L"\u00e9\u00e9\u00e9\u00e9\u00e9bcdefgh";
+    const std::wstring longValue = L"C:\\" + std::wstring(600, L'a') + L"\u00e9\u00e9\u00e9\u00e9\u00e9bcdefgh.mp4";
     s.WriteString(this->file, L"Paths", L"Video Local Folder", longValue.c_str());
-    EXPECT_EQ(s.GetString(this->file, L"Paths", L"Video Local Folder", L""), longValue.substr(0, 255));
+    EXPECT_EQ(s.GetString(this->file, L"Paths", L"Video Local Folder", L""), longValue);
+    s.WriteString(this->file, L"Paths", L"Video Local Folder", std::wstring(40000, L'b').c_str());
+    EXPECT_EQ(s.GetString(this->file, L"Paths", L"Video Local Folder", L""), std::wstring(32767, L'b'));
 }
 
 TYPED_TEST_P(SettingsStoreContract, IntegersTakeLeadingDigits) {
@@ -129,7 +131,7 @@ TYPED_TEST_P(SettingsStoreContract, LoadServersReadsEveryServerWhole) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, LoadServersReadsEveryServerWhole, MissingFileSectionOrKeyGivesTheDefault,
-                            NamesMatchWithoutCaseAndValuesKeepTheirs, TextIsCutTo255Units,
+                            NamesMatchWithoutCaseAndValuesKeepTheirs, TextComesBackWholeUpTo32767Units,
                             IntegersTakeLeadingDigits, SectionWrittenAnewGoesToTheEndWithoutItsOldKeys,
                             DeletingAKeyLeavesTheOthers, SectionNameListIsCutAtTheBuffer,
                             FilesAreIndependent, UnicodeTextRoundTrips);

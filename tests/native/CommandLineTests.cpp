@@ -96,6 +96,15 @@ TEST_F(CommandLineTest, OverlayAndMuteCombinationsInBothScreenCaptures) {
         EXPECT_EQ(Compose().text, row.line) << testing::PrintToString(std::wstring(row.mode)) << " overlay off "
                                             << row.disableVideo << " muted " << row.muteAudio;
     }
+    // Muted on a first run, with no device at all: the silent track, never audio="".
+    in.recMode = L"Desktop", in.recordingDevice.clear(), in.audioDevice.clear(), in.muteAudio = 1, in.disableVideo = 1;
+    EXPECT_EQ(Compose().text, head + rest + filter + silent + L" -map 0:v -map 1:a" + tail);
+    in.disableVideo = 0;
+    EXPECT_EQ(Compose().text, head + L"-vsync 1" + rest + filter + overlay + L"  " + silent + L" -map 0:v -map 2:a" + tail);
+    in.muteAudio = 0;  // sound on, from no device: refused, naming the field
+    EXPECT_EQ(ComposeErrorMessage(Compose()), L"Streaming cannot start: no audio device is chosen. Please choose one "
+                                              L"in Media Settings (Select Audio Device), or turn on Mute Audio.");
+    in.audioDevice = L"Microphone";
     // The built-in capture takes the primary screen where it lies, and never the sound device's name.
     in.recMode = L"Desktop (built-in)", in.screenLeft = -1920, in.screenTop = 8, in.recordingDevice = L"Bad\"";
     EXPECT_NE(Compose().text.find(L"-offset_x -1920 -offset_y 8 -video_size 1280x800 -i desktop"), std::wstring::npos);

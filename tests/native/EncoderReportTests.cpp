@@ -99,6 +99,28 @@ TEST(EncoderReport, StatesFromTheRealEncodersLines) {
          {S::Live, S::Down, S::Live}, {L"Live", L"Down: stream key refused"}, L""},
         {"fifo recovery", true, {kWinHead, kProgress, kFifoDown, kFifoBack}, {S::Live, S::Retrying, S::Live},
          {L"Live", L"Down (retrying, attempt 3): connection refused"}, L""},
+        // The last output to drop is named by no line but "All tee outputs failed.".
+        {"the last output drops", false,
+         {kWinHead, kProgress,
+          "[tee @ 0000000000cdd1c0] Slave muxer #1 failed: Error number -10054 occurred, continuing with 2/3 slaves.\r\n"
+          "[tee @ 0000000000cdd1c0] Slave muxer #2 failed: No space left on device, continuing with 1/3 slaves.\r\n"
+          "[tee @ 0000000000cdd1c0] All tee outputs failed.\r\n"
+          "av_interleaved_write_frame(): Error number -10054 occurred\r\n"},
+         {S::Down, S::Down, S::Down},
+         {L"Down: server closed the connection", L"Down: server closed the connection"},
+         L"every channel went down (Alpha: server closed the connection; Dead: server closed the connection), and "
+         L"the recording file could not be written (no space left on device)"},
+        // A refusal belongs to its own connection's failure, not to the next failure of another channel.
+        {"refusals among interleaved failures", true,
+         {kWinHead, kProgress,
+          "[rtmp @ 0000000005a0e2c0] Server error: Already publishing\r\n"
+          "[fifo @ 00000000045f1280] Error opening rtmp://127.0.0.1:19552/live/refusedkey: Unknown error occurred\r\n"
+          "[rtmp @ 0000000005a0e3c0] Server error: Already publishing\r\n"
+          "[fifo @ 00000000045f1280] Recovery failed: Unknown error occurred\r\n"
+          "[fifo @ 00000000045e95c0] Error opening rtmp://127.0.0.1:19550/live/goodkey: Error number -10054 occurred\r\n"},
+         {S::Retrying, S::Retrying, S::Live},
+         {L"Down (retrying, attempt 1): server closed the connection", L"Down (retrying, attempt 2): stream key refused"},
+         L"every channel went down (Alpha: server closed the connection; Dead: stream key refused)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -52,6 +52,10 @@ TEST(Hotkey, TextParsedAndPrintedBack) {
         if (p.result == P::Ok) EXPECT_EQ(ParseHotkey(HotkeyText(p.hotkey)).hotkey, p.hotkey) << where;
         EXPECT_EQ(HotkeyRefusal(p.result, row.text).empty(), p.result == P::Ok) << where;
     }
+    // Ctrl+Pause reaches the system as Ctrl+Cancel; every other key as itself.
+    EXPECT_EQ(RegisteredKey(ParseHotkey(L"Ctrl+Alt+Pause").hotkey), 0x03u);
+    EXPECT_EQ(RegisteredKey(ParseHotkey(L"Alt+Pause").hotkey), 0x13u);
+    EXPECT_EQ(RegisteredKey(ParseHotkey(L"Ctrl+Alt+F9").hotkey), 0x78u);
     EXPECT_EQ(HotkeyInUseMessage({kModControl | kModAlt, 0x78}),
               L"Ctrl+Alt+F9 is in use by another program: choose another hotkey in the media settings.");
 }

@@ -471,6 +471,16 @@ HWND MainWindowOf(HANDLE process) {
     return nullptr;
 }
 
+// The copy's shown dialog of that caption (Media Settings has a hidden twin).
+HWND ShownWindowOf(HANDLE process, const wchar_t* caption) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", caption));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == GetProcessId(process) && IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
 bool Ended(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
 DWORD ExitCode(HANDLE process) {
@@ -634,6 +644,53 @@ TEST_F(AppShellProcesses, StartedFromAnotherFolderTheEncoderBesideTheProgramIsUs
     PostMessageW(window, WM_COMMAND, ID_TRAY_START, 0);
     EXPECT_TRUE(PumpUntil([&] { return !ReadWholeFile(program + L"\\fake_encoder.log").empty(); }, 15000))
         << "the encoder beside the program was not started";
+    KillProcesses(L"ffmpeg.exe");
+}
+
+// A first run: nothing in [Device] but what the first start itself writes.
+class FirstRun : public AppShellProcesses {
+protected:
+    void Prepare(const std::wstring& device) {
+        ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (m_folder / L"ffmpeg.exe").c_str(), FALSE));
+        CreateDirectoryW((m_folder / L"Quillane").c_str(), nullptr);
+        CreateDirectoryW((m_folder / L"Quillane\\Vandrel").c_str(), nullptr);
+        WriteTextFile(m_folder / L"Quillane\\Vandrel\\settings.ini",
+                      L"[Device]\r\n" + device + L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\n");
+        WriteTextFile(m_folder / L"Quillane\\Vandrel\\LocalSettings.ini", L"[Server]\r\nChannel1=Twitch\r\n");
+    }
+};
+
+TEST_F(FirstRun, MediaSettingsOpensOnceStartUpHasEndedSoASecondCopyHandsOver) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    Prepare(L"DemoMode=1\r\n");
+    HANDLE first = Start();
+    ASSERT_NE(first, nullptr);
+    HWND settings = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (settings = ShownWindowOf(first, L"Vandrel Settings")) != nullptr; }, 30000));
+    HANDLE second = Start(L"clip.mp4");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(WaitForSingleObject(second, 15000), WAIT_OBJECT_0) << "a second copy hangs while Media Settings is open";
+    EXPECT_EQ(ExitCode(second), 0u);
+    EXPECT_EQ(CountProcesses(L"vandrel.exe"), 1);
+}
+
+TEST_F(FirstRun, AStartBeforeMediaSettingsWasOpenedStreamsMutedWithTheSilentTrack) {
+    ASSERT_EQ(CountProcesses(L"vandrel.exe"), 0) << "a vandrel.exe was already running";
+    Prepare(L"");  // the help slideshow opens, Media Settings not yet
+    HANDLE copy = Start();
+    ASSERT_NE(copy, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = MainWindowOf(copy)) && IsWindowVisible(window); }, 30000));
+    PumpFor(500);
+    PostMessageW(window, WM_COMMAND, ID_TRAY_START, 0);
+    HWND notice = nullptr;  // the first Start's word on the background
+    ASSERT_TRUE(PumpUntil([&] { return (notice = ShownWindowOf(copy, L"Vandrel")) != nullptr; }, 15000));
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    const std::wstring log = m_folder / L"fake_encoder.log";
+    ASSERT_TRUE(PumpUntil([&] { return !ReadWholeFile(log).empty(); }, 15000)) << "no session started";
+    const std::wstring line = ReadWholeFile(log);
+    EXPECT_NE(line.find(L"-f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map 1:a"), std::wstring::npos) << line;
+    EXPECT_EQ(line.find(L"=\"\""), std::wstring::npos) << "a device without a name: " << line;
     KillProcesses(L"ffmpeg.exe");
 }
 

@@ -3,6 +3,7 @@
 #include "engine/CommandLine.h"
 #include "engine/EncoderProcess.h"
 #include "config/Win32SettingsStore.h"
+#include "resources/MediaSettingsRes.h"
 #include <commctrl.h>
 #include <dlgs.h>
 #include <algorithm>
@@ -690,6 +691,50 @@ TEST_F(EncoderFixture, TrayStartAndStopDuringTheNoticeDoNothing) {
     EXPECT_EQ(theApp.m_trayIcon.m_bBusy, 0);
     TimedStop();
     ExpectIdle();
+}
+
+// Tray commands that come while a dialog is open or a Stop waits are not acted on, then or later.
+TEST_F(EncoderFixture, TrayCommandsDuringADialogOrAStopDoNotReachTheSessionAfterwards) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    FakeShell shell;
+    ASSERT_TRUE(theApp.m_trayIcon.AddToNotificationArea(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
+    HWND foreground = nullptr;
+    user.OnNextModal([&](HWND) {  // Media Settings from the window; the user turns to the tray
+        for (UINT command : {ID_TRAY_SETTINGS, ID_TRAY_ABOUT, ID_TRAY_START})
+            SendMessageW(dlg->Handle(), WM_COMMAND, command, 0);
+        foreground = OpenModalWindow();
+    });
+    ClickLabel(IDC_LINK_MEDIA_SETTINGS);
+    EXPECT_EQ(user.Modals(), std::vector<int>{IDD_MEDIA_SETTINGS});  // brought forward, no second one
+    EXPECT_NE(foreground, nullptr);
+    EXPECT_EQ(FakeShell::Balloons(), std::vector<std::wstring>{L"Streaming was not started: close the open Vandrel window first."});
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_TRUE(EncoderLog().empty());
+
+    Click(IDC_START);
+    ASSERT_TRUE(WaitForEncoder());
+    PostMessageW(dlg->Handle(), WM_COMMAND, ID_TRAY_START, 0);  // a second press, queued behind the Stop
+    TimedStop();
+    PumpFor(1500);
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "a new session started after the Stop";
+    theApp.m_trayIcon.RemoveFromNotificationArea();
+}
+
+TEST_F(EncoderFixture, AFolderThatTakesNoFileIsRefusedAtStartWithThePathsMessage) {
+    Build(kThreeServers);
+    InstallEncoder();
+    PrepareSession();
+    TypePath(L"Z:\\proc\\rec.mp4");  // there, but read-only even to root
+    ASSERT_TRUE(Enabled(IDC_START));
+    Click(IDC_START);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text, L"CCannot save to the given path. Either the folder does not exist or you do not have "
+                                    L"the permission to write to the folder ");
+    EXPECT_EQ(g_bSessionRunning, 0);
+    EXPECT_TRUE(EncoderLog().empty());
 }
 
 TEST_F(EncoderFixture, ExitDuringTheNoticeRunsOnceTheStartHasEndedAndLeavesNoEncoder) {

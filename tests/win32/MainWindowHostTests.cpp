@@ -2,6 +2,7 @@
 // the host across a session, and what it leaves to it.
 #include "MainWindowFixture.h"
 #include "config/Win32SettingsStore.h"
+#include <algorithm>
 
 namespace {
 
@@ -95,4 +96,36 @@ TEST_F(HostedWindow, TheThemeSwitchAndForeignCommandsAreTheHostsAndTheWindowStay
     EXPECT_EQ(recorder.calls, (std::vector<std::wstring>{L"theme", L"command " + std::to_wstring(ID_TRAY_ABOUT)}));
     EXPECT_TRUE(IsWindow(dlg->Handle()));  // replacing it is the host's business, later
     EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"Theme", L""), L"Dark");
+}
+
+TEST_F(HostedWindow, ASessionBegunDuringTheThemeQuestionKeepsTheWindowAndItsTheme) {
+    Choose(0, L"Twitch");
+    user.duringMessageBox = [&](const std::wstring&) {  // a Start from elsewhere while it is asked
+        user.duringMessageBox = nullptr;
+        dlg->OnStart();
+    };
+    ClickLabel(IDC_LINK_DARK_THEME);
+    EXPECT_EQ(g_bSessionRunning, 1);
+    const auto boxes = user.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, L"The app UI theme canot be changed when streaming is live.");
+    EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), L"theme"), 0);
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"Theme", L""), L"");
+}
+
+TEST_F(HostedWindow, WithoutATempFolderTheEncoderCanBeGivenTheSessionRunsAsWithTheReaderOff) {
+    Build(kThreeServers);  // the reader on
+    wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, L"C:\\users\\Zo\u00eb\\Temp");  // no 8.3 form
+    Choose(0, L"Twitch");
+    Click(IDC_START);
+    SetEnvironmentVariableW(L"TMP", tmp);
+    SetEnvironmentVariableW(L"TEMP", temp);
+    ASSERT_EQ(g_bSessionRunning, 1);
+    EXPECT_EQ(recorder.calls.at(1), L"tooltip \"Vandrel: session running (the encoder's report is not read)\"");
+    PumpFor(1500);  // the report timer would have claimed a channel state by now
+    EXPECT_EQ(std::count_if(recorder.calls.begin(), recorder.calls.end(),
+                            [](const std::wstring& c) { return c.find(L"channel") != std::wstring::npos; }), 0);
 }

@@ -151,3 +151,25 @@ TEST_F(SessionReportFixture, SessionThatEndsByItselfNamesTheServerAndTheReason) 
     EXPECT_EQ(FakeShell::Balloons().back(), notice);
     EXPECT_TRUE(Reports().empty());
 }
+
+TEST_F(SessionReportFixture, AFailedRecordingIsToldAtOnceAndAgainAfterTheStop) {
+    FakeShell shell;
+    Build(kThreeServers);
+    ASSERT_TRUE(theApp.m_trayIcon.AddToNotificationArea(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
+    ReportLines("frame=   34 fps=5.3 q=26.0 size=N/A time=00:00:01.25 bitrate=N/A speed=0.787x    \r"
+                "[tee @ 0000000000d08480] Slave muxer #1 failed: No space left on device, continuing with 1/2 slaves.\r\n");
+    Choose(0, L"Twitch");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(work / L"rec.mp4");
+    Click(IDC_START);
+    const std::wstring told = L"The recording to " + work / L"rec.mp4" + L" failed (no space left on device).";
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto b = FakeShell::Balloons();
+        return std::find(b.begin(), b.end(), told + L" Streaming goes on without it.") != b.end();
+    }, 8000));
+    EXPECT_NE(LastTip().find(L"live on 1 of 1 channel, recording failed \u2013"), std::wstring::npos) << LastTip().c_str();
+    Click(IDC_STOP);
+    ASSERT_FALSE(FakeShell::Balloons().empty());
+    EXPECT_EQ(FakeShell::Balloons().back(), told);
+    theApp.m_trayIcon.RemoveFromNotificationArea();
+}

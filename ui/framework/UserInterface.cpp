@@ -4,6 +4,9 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <atomic>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,7 +48,57 @@ public:
 PlatformUserInterface g_platform;
 std::atomic<IUserInterface*> g_ui{&g_platform};
 
+// Every call passes here, whoever answers it, so the application can tell what is open.
+class TrackedUserInterface : public IUserInterface {
+public:
+    int MessageBox(HWND owner, const std::wstring& text, UINT type) override {
+        Scope open(*this, owner, nullptr);
+        return g_ui.load()->MessageBox(owner, text, type);
+    }
+    std::optional<std::wstring> SaveAs(HWND owner, const SaveAsRequest& request) override {
+        Scope open(*this, owner, nullptr);
+        return g_ui.load()->SaveAs(owner, request);
+    }
+    void ShellOpen(HWND owner, const std::wstring& target) override { g_ui.load()->ShellOpen(owner, target); }
+    INT_PTR RunModal(CDialog& dialog, HWND owner) override {
+        Scope open(*this, owner, &dialog);
+        return g_ui.load()->RunModal(dialog, owner);
+    }
+
+    HWND Innermost() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_open.empty()) return nullptr;
+        const auto [owner, dialog] = m_open.back();
+        if (dialog && dialog->Handle()) return dialog->Handle();
+        HWND popup = owner ? GetLastActivePopup(owner) : nullptr;  // the box or Save As window
+        return popup ? popup : owner;
+    }
+    bool AnyOpen() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return !m_open.empty();
+    }
+
+private:
+    struct Scope {
+        Scope(TrackedUserInterface& ui, HWND owner, CDialog* dialog) : m_ui(ui) {
+            std::lock_guard<std::mutex> lock(ui.m_mutex);
+            ui.m_open.emplace_back(owner, dialog);
+        }
+        ~Scope() {
+            std::lock_guard<std::mutex> lock(m_ui.m_mutex);
+            m_ui.m_open.pop_back();
+        }
+        TrackedUserInterface& m_ui;
+    };
+    std::mutex m_mutex;
+    std::vector<std::pair<HWND, CDialog*>> m_open;
+};
+
+TrackedUserInterface g_tracked;
+
 }  // namespace
 
-IUserInterface& UI() { return *g_ui.load(); }
+IUserInterface& UI() { return g_tracked; }
+bool ModalOpen() { return g_tracked.AnyOpen(); }
+HWND OpenModalWindow() { return g_tracked.Innermost(); }
 void SetUserInterface(IUserInterface* ui) { g_ui = ui ? ui : &g_platform; }

@@ -28,4 +28,9 @@ public:
 IUserInterface& UI();
 void SetUserInterface(IUserInterface* ui);  // nullptr restores the platform's
 
+// Whether a message box, Save As or dialog run through UI() is open now, and its window (the
+// innermost, when one opened another; null when none is open).
+bool ModalOpen();
+HWND OpenModalWindow();
+
 inline constexpr wchar_t kAppTitle[] = L"Vandrel";

@@ -125,35 +125,44 @@ BOOL CManageStreamingServerDlg::OnInitDialog() {
             if (s.InUse != 1) combo->AddString(s.Name);
     }
 
-    m_strVideoDevice = ReadDevice(L"VideoDevice");
-    if (m_strVideoDevice.empty()) SetStatus(kPrivacyHint);
-    // Any value but 0 is on: the inputs and the stream maps of the line then always agree.
-    m_nDisableVideo = Settings().GetInt(m_szSettingsPath, L"Device", L"DisableVideo", 0) != 0 ? 1 : 0;
-    const std::wstring position = ReadDevice(L"OverlayVideoPos");
-    const wchar_t* positions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
-    for (int i = 0; i < 4; ++i)
-        if (position == positions[i]) m_nOverlayVideoPos = i;
+    LoadDeviceOptions();
+    if (m_strVideoDevice.empty() || m_strAudioDevice.empty()) SetStatus(kPrivacyHint);
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    m_nMuteAudio = Settings().GetInt(m_szSettingsPath, L"Device", L"MuteAudio", 0) != 0 ? 1 : 0;
-    m_strAudioDevice = ReadDevice(L"AudioDevice");
-    if (m_strAudioDevice.empty()) SetStatus(kPrivacyHint);
     m_strRecordingPath = Settings().GetString(m_szSettingsPath, L"Paths", L"Video Local Folder", L"");
     m_editRecordingFile.SetText(m_strRecordingPath);
     m_strTheme = ReadDevice(L"Theme");
     ApplyTheme(m_strTheme);
     m_editRecordingFile.m_strDefaultExt = ReadDevice(L"DefaultRecordingFormat", m_editRecordingFile.m_strDefaultExt.c_str());
-    g_strRecordingDevice = ReadDevice(L"RecordingDevice");
     m_bMoreChannels = false;
     ToggleMoreChannels();
     if (Settings().GetInt(m_szSettingsPath, L"Device", L"DemoMode", 0) == 0)
         m_helpSlideshows.Start(m_hWnd);
-    else if (m_strAudioDevice.empty())
-        OnMediaSettings();
+    else if (m_strAudioDevice.empty())  // once start-up has finished: the icon and a second copy's hand-over work meanwhile
+        PostMessageW(m_hWnd, WM_APP_HELP_CLOSED, 0, 0);
     LoadVideoOptions();
     LoadLocalOptions();
     SelectStoredChannels();
     return TRUE;
+}
+
+void CManageStreamingServerDlg::LoadDeviceOptions() {
+    m_strVideoDevice = ReadDevice(L"VideoDevice");
+    // Any value but 0 is on: the inputs and the stream maps of the line then always agree.
+    m_nDisableVideo = Settings().GetInt(m_szSettingsPath, L"Device", L"DisableVideo", 0) != 0 ? 1 : 0;
+    const std::wstring position = ReadDevice(L"OverlayVideoPos");
+    const wchar_t* positions[] = {L"Bottom Left", L"Top Left", L"Bottom Right", L"Top Right"};
+    m_nOverlayVideoPos = 0;
+    for (int i = 0; i < 4; ++i)
+        if (position == positions[i]) m_nOverlayVideoPos = i;
+    m_nMuteAudio = Settings().GetInt(m_szSettingsPath, L"Device", L"MuteAudio", 0) != 0 ? 1 : 0;
+    m_strAudioDevice = ReadDevice(L"AudioDevice");
+    g_strRecordingDevice = ReadDevice(L"RecordingDevice");
+}
+
+void CManageStreamingServerDlg::ReloadDeviceOptions() {
+    LoadDeviceOptions();
+    ShowPlan();
 }
 
 void CManageStreamingServerDlg::LoadLocalOptions() {
@@ -267,7 +276,7 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_APP_CONVERSION_DONE:
         OnConversionDone();
         return true;
-    case WM_APP_HELP_CLOSED:  // a slideshow ended: a first run goes on to the media settings
+    case WM_APP_HELP_CLOSED:  // a slideshow ended, or a first run began: on to the media settings
         if (m_strAudioDevice.empty()) OnMediaSettings();
         return true;
     }

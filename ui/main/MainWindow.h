@@ -57,6 +57,8 @@ public:
     void LoadStep();
     void ReloadServers();  // after the server list dialog: the user's choices stay
     void LoadLocalOptions();
+    // The [Device] values again, as the hidden media settings wrote them on a first run.
+    void ReloadDeviceOptions();
     void SelectStoredChannels();
     void OnShowOrHide(bool shown);
     void OnConfigureChannels();
@@ -131,6 +133,7 @@ private:
     void ShowPlan();  // selectors' offers, Start and the status line as the plan says
     EncoderInputs LineSettings() const;
     void RefreshChannels();
+    void LoadDeviceOptions();
     void LoadFilesAndServers();
     void SetStatus(const std::wstring& text) const;
     void SelectByName(CComboBox& combo, const std::wstring& name) const;
@@ -144,6 +147,7 @@ private:
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
     std::unique_ptr<CSessionReport> m_report;
     std::wstring m_strSessionStatus;  // what the report put on the status line
+    std::wstring m_strRecordingFailure;  // the ended session's file failed: what to say after Stop
     std::vector<std::wstring> m_sessionServers;  // streamed to by the running session
     CHelpSlideshows m_helpSlideshows;
     std::unique_ptr<CConversionProcess> m_conversion = std::make_unique<CConversionProcess>();

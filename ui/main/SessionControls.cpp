@@ -16,6 +16,7 @@
 #include "ui/main/MainWindow.h"
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,19 @@ constexpr wchar_t kSeparateFileNotice[] = L"New videos will now be saved with da
 constexpr wchar_t kLaunchFailed[] = L"Couldn't create stream with these parameters";
 constexpr wchar_t kEncoderEnded[] = L"Streaming has stopped: the encoder ended by itself (exit code ";
 constexpr wchar_t kSessionEnded[] = L"Streaming has stopped: ";
+
+// Whether a file can be made in the recording's folder now: a folder that exists may still refuse
+// (permissions, Controlled Folder Access, a read-only volume).
+bool FolderTakesFiles(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return false;
+    const std::wstring probe = path.substr(0, slash + 1) + L"vandrel-write-check-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
 
 class CWaitCursor {
 public:
@@ -86,11 +100,21 @@ EncoderInputs CManageStreamingServerDlg::LineSettings() const {
     in.recordingDevice = g_strRecordingDevice;
     in.screenWidth = m_nScreenWidth;
     in.screenHeight = m_nScreenHeight;
-    // The primary screen's origin on the desktop, for the built-in capture.
-    MONITORINFO monitor{sizeof monitor};
+    // The primary screen in physical pixels, as the encoder's GDI capture takes it: its display
+    // mode now, whatever the scaling was at sign-in (which is what the system metrics keep).
+    MONITORINFOEXW monitor{};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
     if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
         in.screenLeft = monitor.rcMonitor.left;
         in.screenTop = monitor.rcMonitor.top;
+        if (EnumDisplaySettingsW(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth && mode.dmPelsHeight) {
+            in.screenLeft = mode.dmPosition.x;
+            in.screenTop = mode.dmPosition.y;
+            in.screenWidth = static_cast<int>(mode.dmPelsWidth);
+            in.screenHeight = static_cast<int>(mode.dmPelsHeight);
+        }
     }
     in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) != 0;
     const std::time_t now = std::time(nullptr);
@@ -160,6 +184,10 @@ void CManageStreamingServerDlg::OnStart() {
     if (!plan.Launches()) {
         ShowPlan();
         UI().MessageBox(m_hWnd, plan.message, plan.nothingChosen ? MB_OKCANCEL | MB_ICONINFORMATION : MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (!plan.localFile.empty() && !FolderTakesFiles(plan.localFile)) {
+        UI().MessageBox(m_hWnd, kPathRefused, MB_OK | MB_ICONWARNING);
         return;
     }
     // Said before anything is launched: an encoder that is missing or mute, a capture source that is not there.
@@ -253,13 +281,19 @@ void CManageStreamingServerDlg::StopSession(DWORD graceMs) {
     EnterIdle();
     m_session.Stop(graceMs);
     EndSessionReport();
-    m_host.SessionChanged(SessionPhase::Idle, SaveAfterSession());
+    TrayNotice notice = SaveAfterSession();
+    if (!m_strRecordingFailure.empty()) {
+        notice.balloon = std::exchange(m_strRecordingFailure, L"");
+        notice.balloonIcon = NIIF_WARNING;
+    }
+    m_host.SessionChanged(SessionPhase::Idle, notice);
 }
 
 // The encoder ended with nobody stopping it: the session is over, and the user is told.
 void CManageStreamingServerDlg::OnEncoderEnded(WPARAM session, DWORD exitCode) {
     if (!m_session.EndedByItself(session)) return;
     const std::wstring why = EndSessionReport();
+    m_strRecordingFailure.clear();  // the reason names the file already
     m_strSessionNotice = why.empty() ? kEncoderEnded + std::to_wstring(exitCode) + L")." : kSessionEnded + why + L".";
     EnterIdle();
     TrayNotice notice = SaveAfterSession();

@@ -61,12 +61,17 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
             if (c == L'\\') c = L'/';
         targets.push_back({L"", path, L"", true});
     }
-    // [Device] "EncoderReport"=0 leaves the report unread (the benchmark's comparison).
-    if (Settings().GetInt(m_szSettingsPath, L"Device", L"EncoderReport", 1) == 0) {
+    // [Device] "EncoderReport"=0 leaves the report unread (the benchmark's comparison); so does a
+    // temp folder the encoder cannot be given (a non-ASCII user name with no 8.3 names), rather
+    // than a session shown live on none of its channels.
+    if (Settings().GetInt(m_szSettingsPath, L"Device", L"EncoderReport", 1) != 0)
+        m_report = std::make_unique<CSessionReport>(std::move(targets), retrying);
+    if (!m_report || m_report->file.Path().empty()) {
+        m_report.reset();
         m_host.ShowTrayNotice(TrayNotice::Tooltip(L"Vandrel: session running (the encoder's report is not read)"));
         return L"";
     }
-    m_report = std::make_unique<CSessionReport>(std::move(targets), retrying);
+    m_report->localFile = command.localFile;
     m_strSessionStatus.clear();
     SetTimer(m_hWnd, kReportTimer, kReportPollMs, nullptr);
     ShowSessionState();
@@ -89,6 +94,13 @@ bool CManageStreamingServerDlg::OnReportTimer(WPARAM timer) {
     case CSpeedWatch::Change::CaughtUp: r.paceNote = kCaughtUp; break;
     case CSpeedWatch::Change::None: break;
     }
+    // The local recording failing is told at once: streaming goes on without it.
+    const std::vector<TargetStatus> statuses = r.report.Statuses();
+    for (size_t i = 0; i < statuses.size() && r.fileFailure.empty(); ++i)
+        if (r.report.Targets()[i].file && statuses[i].state == TargetState::Down) {
+            r.fileFailure = L"The recording to " + r.localFile + L" failed (" + statuses[i].reason + L").";
+            balloon += (balloon.empty() ? L"" : L" ") + r.fileFailure + L" Streaming goes on without it.";
+        }
     if (!balloon.empty()) m_host.ShowTrayNotice(TrayNotice::Balloon(balloon, NIIF_WARNING));
     ShowSessionState();
     return true;
@@ -127,7 +139,7 @@ void CManageStreamingServerDlg::ShowSessionState(bool rewriteStatusLine) {
     if (!m_report->paceNote.empty()) fileState += (fileState.empty() ? L"" : L" ") + m_report->paceNote;
     if (rewriteStatusLine || fileState != m_strSessionStatus) SetStatus(m_strSessionStatus = fileState);
     const long long seconds = static_cast<long long>((GetTickCount64() - m_report->started) / 1000);
-    m_host.ShowTrayNotice(TrayNotice::Tooltip(SessionTooltip(live, channels, recording, seconds)));
+    m_host.ShowTrayNotice(TrayNotice::Tooltip(SessionTooltip(live, channels, recording, seconds, !m_report->fileFailure.empty())));
 }
 
 void CManageStreamingServerDlg::OnOpenReports() {
@@ -142,6 +154,7 @@ std::wstring CManageStreamingServerDlg::EndSessionReport() {
     if (!m_report) return L"";
     m_report->report.Feed(m_report->file.ReadNew());
     const std::wstring reason = EndedByItselfReason(m_report->report);
+    m_strRecordingFailure = m_report->fileFailure;  // said again once the session is over
     KeepReport(KeptReportsFolder(m_szSettingsPath), KeptReportText(m_report->file.ReadAll(), m_report->report.Redactor()));
     m_report.reset();  // the raw report, keys and all, goes with it
     m_strSessionStatus.clear();

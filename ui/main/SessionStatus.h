@@ -11,6 +11,8 @@ struct CSessionReport {
     CBalloonRule balloons;
     CSpeedWatch pace;
     std::wstring paceNote;  // falling behind, or caught up again
+    std::wstring localFile;      // as the user knows it; "" for none
+    std::wstring fileFailure;    // once the file failed: what the user was told
     ULONGLONG started = GetTickCount64();
 };
 

@@ -8,7 +8,7 @@ bool CStartStopHotkey::Register(const std::wstring& text) {
     const ParsedHotkey parsed = ParseHotkey(text);
     if (parsed.result != HotkeyParse::Ok || !parsed.hotkey.virtualKey || !m_window) return true;
     m_registered = RegisterHotKey(m_window, kStartStopHotkeyId, parsed.hotkey.modifiers | kModNoRepeat,
-                                  parsed.hotkey.virtualKey) != 0;
+                                  RegisteredKey(parsed.hotkey)) != 0;
     if (!m_registered) m_refused = HotkeyText(parsed.hotkey);
     return m_registered;
 }

@@ -13,11 +13,15 @@ constexpr wchar_t kThemeConfirm[] =
 }  // namespace
 
 void CManageStreamingServerDlg::OnThemeSwitch() {
-    if (g_bSessionRunning == 1) {
+    // The window is never replaced under a session or a save; asked again after the question,
+    // in case one began from the tray meanwhile.
+    const auto refused = [this] {
+        if (g_bSessionRunning == 0 && !m_host.SessionBusy()) return false;
         UI().MessageBox(m_hWnd, kThemeRefused, MB_OKCANCEL | MB_ICONWARNING);
-        return;
-    }
-    if (UI().MessageBox(m_hWnd, kThemeConfirm, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return;
+        return true;
+    };
+    if (refused()) return;
+    if (UI().MessageBox(m_hWnd, kThemeConfirm, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK || refused()) return;
     m_strTheme = IsDarkTheme(m_strTheme) ? L"Light" : L"Dark";
     Settings().WriteString(m_szSettingsPath, L"Device", L"Theme", m_strTheme.c_str());
     OnClose();
