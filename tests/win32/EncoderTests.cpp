@@ -608,7 +608,7 @@ TEST_F(EncoderFixture, TrayTooltipAndBalloonSayWhatIsLive) {
 // ---- Every door to a Start launches exactly what the window shows ----
 
 namespace {
-const wchar_t kPathRefused[] =
+const wchar_t kPathRefusedText[] =
     L"CCannot save to the given path. Either the folder does not exist or you do not have the permission to write to the folder ";
 std::wstring FirstRun() {
     std::wstring settings = kThreeServers;
@@ -625,7 +625,7 @@ TEST_F(EncoderFixture, WindowStartRecordsToTheShownFileNeverToAnEarlierOne) {
     TypePath(work / L"first.mp4");
     TypePath(work / L"missing\\second.mp4");  // refused: the accepted one before must not be used
     EXPECT_FALSE(Enabled(IDC_START));
-    EXPECT_EQ(Status(), kPathRefused);
+    EXPECT_EQ(Status(), kPathRefusedText);
     TypePath(work / L"second.mp4");
     dlg->m_nScreenWidth = 1;  // the screen is measured again at each Start
     Click(IDC_START);
@@ -648,7 +648,7 @@ TEST_F(EncoderFixture, TrayStartLaunchesWhatTheWindowShowsOrSaysWhyAndStaysIdle)
     Click(IDC_CLOSE);  // in the tray, as the tray's Start is used
     theApp.OnTrayStart();
     ASSERT_EQ(user.Boxes().size(), 1u);
-    EXPECT_EQ(user.Boxes()[0].text, kPathRefused);
+    EXPECT_EQ(user.Boxes()[0].text, kPathRefusedText);
     EXPECT_EQ(user.Boxes()[0].type, UINT(MB_OK | MB_ICONWARNING));
     PumpFor(300);
     EXPECT_EQ(EncoderLog(), L"");
@@ -709,7 +709,8 @@ TEST_F(EncoderFixture, TrayCommandsDuringADialogOrAStopDoNotReachTheSessionAfter
     ClickLabel(IDC_LINK_MEDIA_SETTINGS);
     EXPECT_EQ(user.Modals(), std::vector<int>{IDD_MEDIA_SETTINGS});  // brought forward, no second one
     EXPECT_NE(foreground, nullptr);
-    EXPECT_EQ(FakeShell::Balloons(), std::vector<std::wstring>{L"Streaming was not started: close the open Vandrel window first."});
+    EXPECT_EQ(FakeShell::Balloons(), (std::vector<std::wstring>{L"Vandrel Application Started!",
+                                                                L"Streaming was not started: close the open Vandrel window first."}));
     EXPECT_EQ(g_bSessionRunning, 0);
     EXPECT_TRUE(EncoderLog().empty());
 

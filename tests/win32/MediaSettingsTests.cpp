@@ -104,7 +104,9 @@ TEST_F(MediaSettingsTest, FirstUseMutesAndWritesTheFiveKeysAndListsTheDevices) {
         SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(Ctl(d, IDC_SOUND_DEVICES_LINK), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     });
-    Build(L"[Device]\r\nDemoMode=1\r\n");  // no audio device: opened before the window shows
+    Build(L"[Device]\r\nDemoMode=1\r\n");  // no audio device: opened once start-up has ended
+    EXPECT_TRUE(user.Modals().empty());
+    ASSERT_TRUE(PumpUntil([&] { return !user.Modals().empty(); }));
     EXPECT_EQ(user.Modals(), std::vector<int>{IDD_MEDIA_SETTINGS});
     EXPECT_EQ(fileAtOpening, L"[Device]\r\nDemoMode=1\r\nAudioDevice=\r\nVideoDevice=\r\nMuteAudio=1\r\nDisableVideo=1\r\nOverlayVideoPos=\r\n");
     EXPECT_TRUE(muted);

@@ -3,9 +3,9 @@
 #include "ui/framework/Dialog.h"
 #include <commdlg.h>
 #include <shellapi.h>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -65,33 +65,43 @@ public:
         return g_ui.load()->RunModal(dialog, owner);
     }
 
+    // Of this thread's: the help slideshow runs modally on a thread of its own and blocks nothing.
     HWND Innermost() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_open.empty()) return nullptr;
-        const auto [owner, dialog] = m_open.back();
-        if (dialog && dialog->Handle()) return dialog->Handle();
-        HWND popup = owner ? GetLastActivePopup(owner) : nullptr;  // the box or Save As window
-        return popup ? popup : owner;
+        const auto open = Last();
+        if (open == m_open.rend()) return nullptr;
+        if (open->dialog && open->dialog->Handle()) return open->dialog->Handle();
+        HWND popup = open->owner ? GetLastActivePopup(open->owner) : nullptr;  // the box or Save As window
+        return popup ? popup : open->owner;
     }
     bool AnyOpen() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return !m_open.empty();
+        return Last() != m_open.rend();
     }
 
 private:
+    struct Open {
+        DWORD thread;
+        HWND owner;
+        CDialog* dialog;
+    };
+    std::vector<Open>::reverse_iterator Last() {
+        const DWORD thread = GetCurrentThreadId();
+        return std::find_if(m_open.rbegin(), m_open.rend(), [&](const Open& o) { return o.thread == thread; });
+    }
     struct Scope {
         Scope(TrackedUserInterface& ui, HWND owner, CDialog* dialog) : m_ui(ui) {
             std::lock_guard<std::mutex> lock(ui.m_mutex);
-            ui.m_open.emplace_back(owner, dialog);
+            ui.m_open.push_back({GetCurrentThreadId(), owner, dialog});
         }
         ~Scope() {
             std::lock_guard<std::mutex> lock(m_ui.m_mutex);
-            m_ui.m_open.pop_back();
+            m_ui.m_open.erase(std::next(m_ui.Last()).base());
         }
         TrackedUserInterface& m_ui;
     };
     std::mutex m_mutex;
-    std::vector<std::pair<HWND, CDialog*>> m_open;
+    std::vector<Open> m_open;
 };
 
 TrackedUserInterface g_tracked;
