@@ -201,8 +201,10 @@ void CEncoderReport::Line(std::string_view line) {
     ++m_lineNumber;
     const auto [context, text] = SplitContext(line);
     if (context.empty() && m_allFailed && StartsWith(text, "av_interleaved_write_frame(): ")) {
-        // What ended the last output, said once the tee has given up.
-        for (size_t i : m_failedLast) m_tracks[i].reason = ShortReason(text.substr(30));
+        // What ended the last output, said once the tee has given up; the Windows build says only
+        // "Unknown error" there, and the other outputs' reason then stands.
+        if (!Contains(text, "Unknown error"))
+            for (size_t i : m_failedLast) m_tracks[i].reason = ShortReason(text.substr(30));
         m_allFailed = false;
         return;
     }
@@ -236,13 +238,14 @@ void CEncoderReport::Line(std::string_view line) {
         std::string_view reason;
         if (colon != std::string_view::npos) reason = text.substr(colon + 2, tail == std::string_view::npos ? text.npos : tail - colon - 2);
         if (index < m_tracks.size()) Fail(index, reason.empty() ? "failed" : reason, false);
+        if (!reason.empty()) m_lastSlaveReason = reason;
         return;
     }
     if (StartsWith(context, "tee @") && StartsWith(text, "All tee outputs failed.")) {
         // The last output to fail gets only this line, with no number: every one still up is down.
         m_allFailed = true;
         for (size_t i = 0; i < m_tracks.size(); ++i)
-            if (!m_tracks[i].failed) Fail(i, "failed", false), m_failedLast.push_back(i);
+            if (!m_tracks[i].failed) Fail(i, m_lastSlaveReason.empty() ? "unknown error" : m_lastSlaveReason, false), m_failedLast.push_back(i);
         return;
     }
     if (StartsWith(context, "tee @") && StartsWith(text, "Slave '")) {

@@ -96,6 +96,7 @@ private:
     size_t m_lineNumber = 0;
     bool m_allFailed = false;          // "All tee outputs failed.": its reason comes next
     std::vector<size_t> m_failedLast;  // the targets that line took down
+    std::string m_lastSlaveReason;     // of the last "Slave muxer #N failed"
     double m_speed = -1;
     double m_media = -1;
 };
