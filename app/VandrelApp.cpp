@@ -70,7 +70,8 @@ bool CVandrelApp::StartUp() {
     // as long as the process, like its window, so nothing keeps a pointer to it.
     CVandrelSettingsDlg* hiddenSettings = new CVandrelSettingsDlg;
     if (hiddenSettings->Create(nullptr)) ShowWindow(hiddenSettings->Handle(), SW_HIDE);
-    m_pMainDlg->ReloadDeviceOptions();  // a Start composes from what it wrote
+    // A first run: it wrote the device defaults, which a Start must compose from.
+    if (m_pMainDlg->m_strAudioDevice.empty()) m_pMainDlg->ReloadDeviceOptions();
     checker.PublishFirstInstance();
     m_pMainDlg->ConvertPendingRecording();
 

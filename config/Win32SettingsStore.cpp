@@ -17,9 +17,15 @@ public:
 
 std::wstring Win32SettingsStore::GetString(const std::wstring& file, const wchar_t* section,
                                            const wchar_t* key, const wchar_t* def) {
-    std::wstring buffer(kTextBuffer, L'\0');
-    buffer.resize(GetPrivateProfileStringW(section, key, def ? def : L"", buffer.data(), kTextBuffer, file.c_str()));
-    return buffer;
+    // Most values are short: a longer buffer only when one fills this one.
+    for (unsigned size = 256;; size *= 2) {
+        std::wstring buffer(size, L'\0');
+        const DWORD n = GetPrivateProfileStringW(section, key, def ? def : L"", buffer.data(), size, file.c_str());
+        if (n + 1 < size || size >= kTextBuffer) {
+            buffer.resize(n);
+            return buffer;
+        }
+    }
 }
 
 int Win32SettingsStore::GetInt(const std::wstring& file, const wchar_t* section,

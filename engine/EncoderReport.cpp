@@ -200,12 +200,12 @@ void CEncoderReport::Feed(std::string_view bytes) {
 void CEncoderReport::Line(std::string_view line) {
     ++m_lineNumber;
     const auto [context, text] = SplitContext(line);
-    if (context.empty() && m_allFailed && StartsWith(text, "av_interleaved_write_frame(): ")) {
+    if (context.empty() && !m_failedLast.empty() && StartsWith(text, "av_interleaved_write_frame(): ")) {
         // What ended the last output, said once the tee has given up; the Windows build says only
         // "Unknown error" there, and the other outputs' reason then stands.
         if (!Contains(text, "Unknown error"))
             for (size_t i : m_failedLast) m_tracks[i].reason = ShortReason(text.substr(30));
-        m_allFailed = false;
+        m_failedLast.clear();
         return;
     }
     if (context.empty()) {
@@ -243,9 +243,12 @@ void CEncoderReport::Line(std::string_view line) {
     }
     if (StartsWith(context, "tee @") && StartsWith(text, "All tee outputs failed.")) {
         // The last output to fail gets only this line, with no number: every one still up is down.
-        m_allFailed = true;
-        for (size_t i = 0; i < m_tracks.size(); ++i)
-            if (!m_tracks[i].failed) Fail(i, m_lastSlaveReason.empty() ? "unknown error" : m_lastSlaveReason, false), m_failedLast.push_back(i);
+        const std::string reason = m_lastSlaveReason.empty() ? "unknown error" : m_lastSlaveReason;
+        for (size_t i = 0; i < m_tracks.size(); ++i) {
+            if (m_tracks[i].failed) continue;
+            Fail(i, reason, false);
+            m_failedLast.push_back(i);
+        }
         return;
     }
     if (StartsWith(context, "tee @") && StartsWith(text, "Slave '")) {

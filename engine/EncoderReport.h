@@ -94,8 +94,7 @@ private:
         size_t line = 0;
     } m_refusal;
     size_t m_lineNumber = 0;
-    bool m_allFailed = false;          // "All tee outputs failed.": its reason comes next
-    std::vector<size_t> m_failedLast;  // the targets that line took down
+    std::vector<size_t> m_failedLast;  // taken down by "All tee outputs failed.": their reason comes next
     std::string m_lastSlaveReason;     // of the last "Slave muxer #N failed"
     double m_speed = -1;
     double m_media = -1;
