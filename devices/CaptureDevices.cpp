@@ -36,23 +36,33 @@ private:
     T* m_p = nullptr;
 };
 
-// "Description" when the device has one, else "FriendlyName"; false when neither reads.
-bool ReadDeviceName(IPropertyBag& bag, DeviceName& name) {
-    for (const wchar_t* property : {L"Description", L"FriendlyName"}) {
-        VARIANT value;
-        VariantInit(&value);
-        const bool read = SUCCEEDED(bag.Read(property, &value, nullptr)) && value.vt == VT_BSTR;
-        if (read) name.assign(value.bstrVal, SysStringLen(value.bstrVal));
-        VariantClear(&value);
-        if (read) return true;
+bool ReadProperty(IPropertyBag& bag, const wchar_t* property, std::wstring& text) {
+    VARIANT value;
+    VariantInit(&value);
+    const bool read = SUCCEEDED(bag.Read(property, &value, nullptr)) && value.vt == VT_BSTR;
+    if (read) text.assign(value.bstrVal, SysStringLen(value.bstrVal));
+    VariantClear(&value);
+    return read;
+}
+
+// As the encoder lists it: the display name, its ':' written as '_' (its input string splits at ':').
+std::wstring AlternativeName(IMoniker& device) {
+    std::wstring name;
+    IBindCtx* context = nullptr;
+    LPOLESTR display = nullptr;
+    if (SUCCEEDED(CreateBindCtx(0, &context)) && SUCCEEDED(device.GetDisplayName(context, nullptr, &display)) && display) {
+        name = display;
+        CoTaskMemFree(display);
     }
-    return false;
+    if (context) context->Release();
+    std::replace(name.begin(), name.end(), L':', L'_');
+    return name;
 }
 
 }  // namespace
 
-std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category) {
-    std::vector<DeviceName> names;
+std::vector<CaptureDevice> CaptureDevicesOf(const GUID& category) {
+    std::vector<CaptureDevice> names;
     // A thread already in another apartment can still walk; only a walk that entered COM leaves it.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (FAILED(com) && com != RPC_E_CHANGED_MODE) return names;
@@ -73,14 +83,30 @@ std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category) {
         ComPtr<IMoniker> device;
         while (devices && devices->Next(1, device.Out(), nullptr) == S_OK) {
             ComPtr<IPropertyBag> bag;
-            DeviceName name;
-            if (SUCCEEDED(device->BindToStorage(nullptr, nullptr, kIPropertyBag, bag.OutVoid())) &&
-                ReadDeviceName(*bag.Get(), name))
-                names.push_back(std::move(name));
+            CaptureDevice d;
+            if (FAILED(device->BindToStorage(nullptr, nullptr, kIPropertyBag, bag.OutVoid()))) continue;
+            const bool friendly = ReadProperty(*bag.Get(), L"FriendlyName", d.friendly);
+            // Shown by its "Description" when it has one.
+            if (!ReadProperty(*bag.Get(), L"Description", d.shown) && !friendly) continue;
+            if (d.shown.empty()) d.shown = d.friendly;
+            d.alternative = AlternativeName(*device.Get());
+            names.push_back(std::move(d));
         }
     }
     if (SUCCEEDED(com)) CoUninitialize();
     return names;
+}
+
+std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category) {
+    std::vector<DeviceName> names;
+    for (CaptureDevice& d : CaptureDevicesOf(category)) names.push_back(std::move(d.shown));
+    return names;
+}
+
+std::vector<CaptureDevice> AllCaptureDevices() {
+    std::vector<CaptureDevice> all = CaptureDevicesOf(kAudioInputDeviceCategory);
+    for (CaptureDevice& d : CaptureDevicesOf(kVideoInputDeviceCategory)) all.push_back(std::move(d));
+    return all;
 }
 
 std::vector<DeviceName> ListAudioInputDevices() { return EnumerateCaptureDevices(kAudioInputDeviceCategory); }

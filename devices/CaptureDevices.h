@@ -7,8 +7,12 @@
 extern const GUID kAudioInputDeviceCategory;  // CLSID_AudioInputDeviceCategory
 extern const GUID kVideoInputDeviceCategory;  // CLSID_VideoInputDeviceCategory
 
-// The name of every device of one category, in enumeration order; every failure is silent.
+// Every device of one category, in enumeration order; every failure is silent.
+std::vector<CaptureDevice> CaptureDevicesOf(const GUID& category);
+// Their names as shown.
 std::vector<DeviceName> EnumerateCaptureDevices(const GUID& category);
+// Both categories: what a Start checks and names in the encoder's line.
+std::vector<CaptureDevice> AllCaptureDevices();
 
 std::vector<DeviceName> ListAudioInputDevices();
 // Without the screen-capture filter.

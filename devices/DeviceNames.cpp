@@ -27,3 +27,18 @@ AudioDeviceSplit SplitAudioDevices(const std::vector<DeviceName>& audioDevices) 
 }
 
 bool PassableDeviceName(std::wstring_view name) { return name.find(L'"') == std::wstring_view::npos; }
+
+const CaptureDevice* FindCaptureDevice(std::wstring_view name, const std::vector<CaptureDevice>& devices) {
+    for (const CaptureDevice& d : devices)
+        if (d.shown == name) return &d;
+    for (const CaptureDevice& d : devices)
+        if (d.friendly == name) return &d;
+    return nullptr;
+}
+
+std::wstring EncoderDeviceName(std::wstring_view name, const std::vector<CaptureDevice>& devices) {
+    const CaptureDevice* d = FindCaptureDevice(name, devices);
+    if (!d) return std::wstring(name);
+    const bool writable = PassableDeviceName(d->friendly) && d->friendly.find(L':') == std::wstring::npos;
+    return (d->friendly == name && writable) || d->alternative.empty() ? d->friendly : d->alternative;
+}

@@ -25,3 +25,19 @@ AudioDeviceSplit SplitAudioDevices(const std::vector<DeviceName>& audioDevices);
 
 // A name the encoder can be given between double quotes.
 bool PassableDeviceName(std::wstring_view name);
+
+// One capture device as the list shows it and as the encoder can be told it.
+struct CaptureDevice {
+    DeviceName shown;          // its "Description", else its friendly name
+    std::wstring friendly;     // "FriendlyName"
+    std::wstring alternative;  // the moniker's display name with ':' as '_', as the encoder spells it
+};
+
+// The device stored as name: by the name shown, else by its friendly name; nullptr when none is.
+const CaptureDevice* FindCaptureDevice(std::wstring_view name, const std::vector<CaptureDevice>& devices);
+
+// The name the encoder opens the stored device by. It matches only the friendly name or the
+// alternative name, and splits its input at every ':': the friendly name when that is what is
+// stored and it can be written in the line, else the alternative name. A device not present
+// keeps the stored name.
+std::wstring EncoderDeviceName(std::wstring_view name, const std::vector<CaptureDevice>& devices);

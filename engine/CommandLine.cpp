@@ -142,19 +142,25 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     const bool builtIn = in.recMode == kRecModeBuiltIn;
     // Muted without any device to take the track from (a first run): a generated silent track.
     const bool silent = in.muteAudio != 0 && (builtIn || out.recordingDevice.empty());
-    const std::wstring* used[] = {other ? &in.primaryVidSrc : nullptr,
-                                  in.muteAudio != 0 && !silent ? &out.recordingDevice : nullptr,
-                                  in.disableVideo == 0 ? &in.videoDevice : nullptr,
-                                  in.muteAudio == 0 ? &in.audioDevice : nullptr};
-    for (const std::wstring* device : used)
-        if (device && !SafeInQuotes(*device)) return refuse(ComposeError::UnsafeValue, *device);
+    std::wstring primary, recording, overlay, audio;
+    const std::pair<std::wstring*, const std::wstring*> used[] = {
+        {&primary, other ? &in.primaryVidSrc : nullptr},
+        {&recording, in.muteAudio != 0 && !silent ? &out.recordingDevice : nullptr},
+        {&overlay, in.disableVideo == 0 ? &in.videoDevice : nullptr},
+        {&audio, in.muteAudio == 0 ? &in.audioDevice : nullptr}};
+    for (const auto& [name, stored] : used) {
+        if (!stored) continue;
+        *name = EncoderDeviceName(*stored, in.devices);
+        if (!SafeInQuotes(*name)) return refuse(ComposeError::UnsafeValue, *stored);
+        out.devices.emplace_back(*name, *stored);
+    }
 
     // 4, 5, 6. Overlay position, frame synchronisation, head.
     const std::wstring position = OverlayPosition(in.screenWidth, in.screenHeight, in.overlayVideoPos);
     const wchar_t* vsync = in.muteAudio != 0 && in.disableVideo != 0 ? L"" : L"-vsync 1";
     std::wstring cmd = other
         ? Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
-                 L"-f dshow -i video=\"%ls\"", in.videoFps.c_str(), vsync, in.primaryVidSrc.c_str())
+                 L"-f dshow -i video=\"%ls\"", in.videoFps.c_str(), vsync, primary.c_str())
         : builtIn
         ? Format(L"ffmpeg -framerate %ls -hwaccel auto  %ls -loglevel quiet -re -rtbufsize 1500M "
                  L"-f gdigrab -framerate %ls -offset_x %d -offset_y %d -video_size %dx%d -i desktop",
@@ -164,9 +170,9 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
                  L"-f dshow -i video=\"screen-capture-recorder\"", in.videoFps.c_str(), vsync);
 
     // 7, 8. Audio suffix, extra input and filter.
-    const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", in.audioDevice.c_str());
-    const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", in.videoDevice.c_str());
-    if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", out.recordingDevice.c_str());
+    const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str());
+    const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", overlay.c_str());
+    if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", recording.c_str());
     if (in.disableVideo == 0 && in.muteAudio == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
                                      L"%ls -filter_complex \"amerge=inputs=1\" ", 250, position.c_str(), a1.c_str());
@@ -174,7 +180,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
                                      L"%ls ", 250, position.c_str(), L"");
     else if (in.muteAudio == 0)
-        cmd += Format(L" -f dshow -i audio=\"%ls\" -filter_complex \"amerge=inputs=1\"", in.audioDevice.c_str());
+        cmd += L" " + a1 + L" -filter_complex \"amerge=inputs=1\"";
 
     // 9. Stream maps. A silent track is the last input.
     if (silent)

@@ -1,6 +1,7 @@
 // Composes the encoder command line of one session.
 #pragma once
 #include "config/StreamingServices.h"
+#include "devices/DeviceNames.h"
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ struct EncoderInputs {
     int separateFileCopy = 1;  // 2 and up: " (n)" after the stamp, the stamped name being taken
     bool reconnectChannels = false;  // [Device] "ReconnectChannels": channels recover after a drop
     std::tm localTime{};  // the clock, for the separate-file stamp
+    // The capture devices present, for the names the encoder opens them by; a device not among
+    // them goes into the line by its stored name.
+    std::vector<CaptureDevice> devices;
 };
 
 enum class ComposeError {
@@ -45,6 +49,8 @@ struct ComposedCommand {
     std::wstring recordingDevice;  // the recording device after composing (written back)
     std::vector<std::wstring> channels;  // names of the servers streamed to, in line order
     std::wstring localFile;              // the file recorded to, as the user knows it; "" for none
+    // Each capture device of the line: the name the encoder was given, the name the user knows.
+    std::vector<std::pair<std::wstring, std::wstring>> devices;
 };
 
 // Process creation takes at most 32,767 units with the terminating zero.

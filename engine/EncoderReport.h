@@ -66,6 +66,10 @@ public:
     const std::vector<ReportTarget>& Targets() const { return m_targets; }
     std::vector<TargetStatus> Statuses() const;
     const CKeyRedactor& Redactor() const { return m_redactor; }
+    // The line's capture devices: the name the encoder was given, the name the user knows.
+    void NameDevices(std::vector<std::pair<std::wstring, std::wstring>> devices) { m_devices = std::move(devices); }
+    // The capture device of the input the encoder could not open, as the user knows it; "" for none.
+    const std::wstring& UnopenedDevice() const { return m_unopened; }
 
 private:
     struct Track {
@@ -98,6 +102,9 @@ private:
     std::string m_lastSlaveReason;     // of the last "Slave muxer #N failed"
     double m_speed = -1;
     double m_media = -1;
+    std::vector<std::pair<std::wstring, std::wstring>> m_devices;
+    std::string m_searchedAudio;  // the audio part of a two-device input, when its own search failed
+    std::wstring m_unopened;
 };
 
 // A status text beside a channel selector: "Live", "Down: connection refused",

@@ -1,6 +1,7 @@
 // The readiness rules and their messages.
 #include "engine/Readiness.h"
 #include "devices/DeviceNames.h"
+#include "engine/CommandLine.h"
 #include <algorithm>
 
 namespace {
@@ -39,6 +40,21 @@ std::wstring CaptureReadinessMessage(CaptureReadiness r, std::wstring_view prima
                L"Settings, and try again.";
     case CaptureReadiness::Ready: break;
     }
+    return L"";
+}
+
+std::wstring MissingDeviceMessage(const EncoderInputs& line) {
+    if (line.muteAudio == 0 && !FindCaptureDevice(line.audioDevice, line.devices))
+        return L"Streaming cannot start: the audio device \"" + line.audioDevice +
+               L"\" is not connected to this computer. Please connect it, or choose another audio device in Media "
+               L"Settings, and try again.";
+    if (line.disableVideo == 0 && line.videoDevice.empty())
+        return L"Streaming cannot start: no Overlay Video Device is chosen. Please choose one in Media Settings, "
+               L"or turn on Disable Video Overlay.";
+    if (line.disableVideo == 0 && !FindCaptureDevice(line.videoDevice, line.devices))
+        return L"Streaming cannot start: the Overlay Video Device \"" + line.videoDevice +
+               L"\" is not connected to this computer. Please connect it, or choose another in Media Settings "
+               L"(or turn on Disable Video Overlay), and try again.";
     return L"";
 }
 

@@ -24,6 +24,10 @@ CaptureReadiness CheckCapture(std::wstring_view recMode, std::wstring_view prima
 // built-in capture.
 std::wstring CaptureReadinessMessage(CaptureReadiness r, std::wstring_view primaryVidSrc);
 
+// The audio device and the overlay camera a session opens, checked against line.devices: the
+// message naming the first that is not present; "" when every one is.
+std::wstring MissingDeviceMessage(const struct EncoderInputs& line);
+
 enum class EncoderReadiness { Unchecked, Ready, Missing, NoAnswer };
 
 // How long the encoder has to answer "-hide_banner -version".

@@ -101,5 +101,6 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
     plan.commandLine = command.text;
     plan.servers = command.channels;
     plan.localFile = command.localFile;
+    plan.devices = command.devices;
     return plan;
 }

@@ -26,6 +26,7 @@ struct SessionPlan {
     std::vector<std::wstring> servers;  // streamed to, in list order
     std::wstring localFile;             // recorded to, "" for none
     std::wstring recordingDevice;       // as composing leaves it
+    std::vector<std::pair<std::wstring, std::wstring>> devices;  // as composing names them
     bool Launches() const { return message.empty(); }
 };
 

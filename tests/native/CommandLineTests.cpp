@@ -253,6 +253,26 @@ TEST_F(CommandLineTest, ValuesThatWouldBreakOutOfTheirPlaceAreRefused) {
     EXPECT_TRUE(refused(L"Cam"));
 }
 
+TEST_F(CommandLineTest, DevicesGoInByANameTheEncoderOpensAndSplitsRight) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    in.devices = {{L"Mic \"Pro\" (Wave:3)", L"Mic \"Pro\" (Wave:3)", L"@device_cm_{A}\\wave_{2}"},
+                  {L"HD Webcam (Front)", L"Integrated Camera", L"@device_pnp_\\\\?\\usb#1"},
+                  {L"Stereo Mix (Realtek Audio)", L"Stereo Mix (Realtek Audio)", L"@device_cm_{A}\\wave_{3}"}};
+    in.audioDevice = L"Mic \"Pro\" (Wave:3)";  // refused by its stored name without the devices
+    in.videoDevice = L"HD Webcam (Front)";
+    in.disableVideo = 0;
+    ComposedCommand c = Compose();
+    ASSERT_EQ(c.error, ComposeError::None);
+    EXPECT_NE(c.text.find(L"-i video=\"screen-capture-recorder\" -f dshow -i video=\"@device_pnp_\\\\?\\usb#1\" "
+                          L"-filter_complex \"[1] scale=250:-1[inner]; [0] [inner] overlay =10:830\" "
+                          L"-f dshow -i audio=\"@device_cm_{A}\\wave_{2}\" "), std::wstring::npos) << c.text;
+    EXPECT_EQ(c.devices, (std::vector<std::pair<std::wstring, std::wstring>>{
+                             {L"@device_pnp_\\\\?\\usb#1", L"HD Webcam (Front)"}, {L"@device_cm_{A}\\wave_{2}", in.audioDevice}}));
+    in.muteAudio = 1;
+    in.recordingDevice = L"Stereo Mix (Realtek Audio)";  // by its friendly name, which the encoder matches
+    EXPECT_NE(Compose().text.find(L"video=\"screen-capture-recorder\":audio=\"Stereo Mix (Realtek Audio)\" "), std::wstring::npos);
+}
+
 TEST_F(CommandLineTest, LongLinesAreWholeUpToTheProcessLimit) {
     const std::wstring longKey(2000, L'k');
     for (const wchar_t* n : {L"A", L"B", L"C", L"D"})

@@ -27,3 +27,25 @@ TEST(DeviceNames, InternalSoundDeviceOverlayFilterAndAudioSplit) {
     EXPECT_EQ(split.recordingDevice, L"Stereo Mix (Two)");  // the last one wins
     EXPECT_EQ(SplitAudioDevices({L"Mic"}).recordingDevice, L"");
 }
+
+TEST(DeviceNames, TheEncoderIsGivenANameItMatchesAndCanSplit) {
+    const std::vector<CaptureDevice> devices = {
+        {L"USB Mic", L"USB Mic", L"@device_cm_{A}\\wave_{1}"},
+        {L"Microphone (Wave:3)", L"Microphone (Wave:3)", L"@device_cm_{A}\\wave_{2}"},
+        {L"Line In (Realtek Audio)", L"Realtek HD Audio Input", L"@device_pnp_\\\\?\\hdaudio#3"},
+        {L"Mic \"Pro\"", L"Mic \"Pro\"", L"@device_sw_{A}\\{4}"},
+        {L"Old Cam", L"Old Cam", L""},  // no alternative name: its friendly name is all there is
+    };
+    const struct { const wchar_t *stored, *given; } rows[] = {
+        {L"USB Mic", L"USB Mic"},
+        {L"Microphone (Wave:3)", L"@device_cm_{A}\\wave_{2}"},          // ':' splits the input
+        {L"Line In (Realtek Audio)", L"@device_pnp_\\\\?\\hdaudio#3"},  // stored by its description
+        {L"Realtek HD Audio Input", L"Realtek HD Audio Input"},        // stored by its friendly name
+        {L"Mic \"Pro\"", L"@device_sw_{A}\\{4}"},                      // '"' would end its quotes
+        {L"Old Cam", L"Old Cam"},
+        {L"Unplugged (Wave:9)", L"Unplugged (Wave:9)"},  // not present: checked at Start, kept as stored
+        {L"usb mic", L"usb mic"},                        // the encoder's match is exact
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(EncoderDeviceName(row.stored, devices), row.given) << testing::PrintToString(std::wstring(row.stored));
+}

@@ -144,6 +144,33 @@ TEST(EncoderReport, TheLastOutputToDropIsNamedOnlyByAllTeeOutputsFailed) {
     EXPECT_EQ(EndedByItselfReason(single), L"every channel went down (Alpha: server closed the connection)");
 }
 
+TEST(EncoderReport, AnInputThatDidNotOpenIsNamedAsTheUserKnowsIt) {
+    // As the Windows encoder wrote them, for a device found by name that would not open, and for an
+    // audio part it went on to look for among the video devices.
+    const char alternative[] = "@device_sw_{33D9A762-90C8-11D0-BD43-00A0C911CE86}\\{7E570000-0000-0000-0000-0000000000C1}";
+    const std::string searched = std::string("[dshow @ 0000000000cb32c0] Searching for audio device within video devices for ") +
+                                 alternative + "\r\n[dshow @ 0000000000cb32c0] Could not enumerate audio only devices (or none found).\r\n";
+    const struct { const char* what; std::string lines; std::wstring named; } rows[] = {
+        {"audio part of the screen input", searched + "video=screen-capture-recorder:audio=" + alternative + ": I/O error\r\n",
+         L"Microphone (Wave:3)"},
+        {"the screen part", "video=screen-capture-recorder:audio=Stereo Mix (Realtek Audio): I/O error\r\n",
+         L"screen-capture-recorder"},
+        {"the overlay camera", "video=USB Camera: I/O error\r\n", L"USB Camera"},
+        {"a target's failure is not an input's", kAllFailed, L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        CEncoderReport report(Targets(), false);
+        report.NameDevices({{Utf8ToWide(alternative), L"Microphone (Wave:3)"}, {L"USB Camera", L"USB Camera"}});
+        report.Feed(row.lines);
+        EXPECT_EQ(report.UnopenedDevice(), row.named);
+        if (!row.named.empty()) {
+            EXPECT_EQ(EndedByItselfReason(report), L"the encoder could not open the device \"" + row.named +
+                                                       L"\" (check that it is connected and not in use by another program)");
+        }
+    }
+}
+
 TEST(EncoderReport, SpeedOfTheLastProgressLine) {
     const std::pair<const char*, double> lines[] = {
         {"frame=   94 fps= 12 q=26.0 size=N/A time=00:00:06.25 bitrate=N/A speed= 0.8x    \r", 0.8},

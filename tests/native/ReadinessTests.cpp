@@ -1,5 +1,6 @@
 // The readiness rules before a Start: the screen source and the encoder's answer.
 #include "engine/Readiness.h"
+#include "engine/CommandLine.h"
 #include <gtest/gtest.h>
 
 TEST(Readiness, CaptureByModeSourceAndRegisteredDevices) {
@@ -62,4 +63,27 @@ TEST(Readiness, EncoderAnswerAndItsMessage) {
               L"seconds as FFmpeg does. Replace it with a Windows build of FFmpeg from https://ffmpeg.org/download.html; "
               L"it belongs in \"C:\\Vandrel\".");
     EXPECT_EQ(EncoderReadinessMessage(R::Ready, L"x", L"y"), L"");
+}
+
+TEST(Readiness, TheAudioDeviceAndTheOverlayCameraMustBePresent) {
+    EncoderInputs line;
+    line.devices = {{L"Line In (Realtek Audio)", L"Realtek HD Audio Input", L"@a"}, {L"USB Camera", L"USB Camera", L"@v"}};
+    const struct { int mute, noOverlay; const wchar_t *audio, *camera, *named; } rows[] = {
+        {0, 1, L"Line In (Realtek Audio)", L"", nullptr},
+        {0, 1, L"Realtek HD Audio Input", L"", nullptr},
+        {0, 0, L"Line In (Realtek Audio)", L"USB Camera", nullptr},
+        {1, 1, L"Gone Mic", L"Gone Cam", nullptr},  // neither is opened
+        {0, 1, L"Gone Mic", L"Gone Cam", L"the audio device \"Gone Mic\" is not connected"},
+        {1, 0, L"Gone Mic", L"Gone Cam", L"the Overlay Video Device \"Gone Cam\" is not connected"},
+        {1, 0, L"", L"", L"no Overlay Video Device is chosen"},
+    };
+    for (const auto& row : rows) {
+        line.muteAudio = row.mute;
+        line.disableVideo = row.noOverlay;
+        line.audioDevice = row.audio;
+        line.videoDevice = row.camera;
+        const std::wstring message = MissingDeviceMessage(line);
+        if (!row.named) EXPECT_EQ(message, L"") << testing::PrintToString(std::wstring(row.audio));
+        else EXPECT_EQ(message.find(std::wstring(L"Streaming cannot start: ") + row.named), 0u) << testing::PrintToString(message);
+    }
 }

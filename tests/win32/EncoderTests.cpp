@@ -1,5 +1,6 @@
 // Start and Stop with a stand-in encoder: the exact command line, the Stop timings, no leftovers.
 #include "MainWindowFixture.h"
+#include "devices/CaptureDevices.h"
 #include "engine/CommandLine.h"
 #include "engine/EncoderProcess.h"
 #include "config/Win32SettingsStore.h"
@@ -352,14 +353,22 @@ TEST_F(EncoderFixture, WithoutTheScreenFilterStartOffersTheBuiltInCapture) {
               std::wstring::npos) << testing::PrintToString(line);
 }
 
-TEST_F(EncoderFixture, StartRefusesOtherWithoutASourceItCanFind) {
+TEST_F(EncoderFixture, StartRefusesASourceItCannotFind) {
     InstallEncoder();
-    for (const auto& [source, message] : {
-             std::pair<std::wstring, std::wstring>{L"", L"Streaming cannot start: Recording Mode is \"Other\" but no Primary "
+    const std::wstring servers = kThreeServers.substr(kThreeServers.find(L"DemoMode"));
+    for (const auto& [settings, message] : {
+             std::pair<std::wstring, std::wstring>{L"RecMode=Other\r\nPrimaryVidSrc=\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\n", L"Streaming cannot start: Recording Mode is \"Other\" but no Primary "
                                                         L"Video Source is chosen. Please choose one in Media Settings and try again."},
-             {L"Gone Camera", L"Streaming cannot start: the Primary Video Source \"Gone Camera\" is not connected to this "
-                              L"computer. Please connect it, or choose another source in Media Settings, and try again."}}) {
-        Build(L"[Device]\r\nRecMode=Other\r\nPrimaryVidSrc=" + source + kThreeServers.substr(8));
+             {L"RecMode=Other\r\nPrimaryVidSrc=Gone Camera\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\n",
+              L"Streaming cannot start: the Primary Video Source \"Gone Camera\" is not connected to this "
+              L"computer. Please connect it, or choose another source in Media Settings, and try again."},
+             {L"AudioDevice=Gone Mic (Wave:2)\r\nDisableVideo=1\r\n",
+              L"Streaming cannot start: the audio device \"Gone Mic (Wave:2)\" is not connected to this computer. "
+              L"Please connect it, or choose another audio device in Media Settings, and try again."},
+             {L"AudioDevice=Microphone\r\nVideoDevice=Gone Cam\r\nDisableVideo=0\r\n",
+              L"Streaming cannot start: the Overlay Video Device \"Gone Cam\" is not connected to this computer. "
+              L"Please connect it, or choose another in Media Settings (or turn on Disable Video Overlay), and try again."}}) {
+        Build(L"[Device]\r\n" + settings + servers);
         PrepareSession();
         Click(IDC_START);
         ASSERT_FALSE(user.Boxes().empty());
@@ -407,6 +416,13 @@ TEST_F(EncoderFixture, RepeatedSessionsReleaseTheirHandles) {
     InstallEncoder();
     SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"exit");
     PrepareSession();
+    // Each Start walks the capture devices; Wine's device enumerator keeps two handles of every
+    // device it lists (its monikers' registry keys), which a walk on Windows does not. Allowed: one
+    // walk's worth a session, measured here after a first walk has loaded what it loads once.
+    AllCaptureDevices();
+    const int beforeWalk = OpenHandleCount();
+    AllCaptureDevices();
+    const int walk = OpenHandleCount() - beforeWalk;
     int counts[3] = {};
     for (int& count : counts) {
         ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
@@ -419,8 +435,8 @@ TEST_F(EncoderFixture, RepeatedSessionsReleaseTheirHandles) {
         count = OpenHandleCount();
     }
     ASSERT_GT(counts[0], 0);
-    EXPECT_EQ(counts[2], counts[1]);
-    EXPECT_EQ(counts[1], counts[0]);
+    EXPECT_EQ(counts[2] - counts[1], walk);
+    EXPECT_EQ(counts[1] - counts[0], walk);
 }
 
 TEST_F(EncoderFixture, ExitWhileStreamingStopsTheEncoderBeforeQuitting) {

@@ -9,7 +9,8 @@
 //   real the command line the real encoder was given
 //   pid  the real encoder's process id
 //   exit the real encoder's exit code, written only when the real encoder ended by itself
-// and returns the real encoder's exit code.
+// and returns the real encoder's exit code. With VANDREL_WRAPPER_INPUTS=real the line goes to the
+// real encoder as it is, DirectShow inputs and all.
 #include <windows.h>
 #include <string>
 
@@ -104,7 +105,9 @@ int wmain() {
     Report(L"dir", dir);
     const std::wstring line = GetCommandLineW();
     Report(L"line", line);
-    std::wstring real = GeneratedInputs(line);
+    wchar_t inputs[8] = {};
+    GetEnvironmentVariableW(L"VANDREL_WRAPPER_INPUTS", inputs, 8);
+    std::wstring real = lstrcmpW(inputs, L"real") == 0 ? line : GeneratedInputs(line);
     Report(L"real", real);
 
     const std::wstring encoder = ModuleFolder() + L"\\encoder\\ffmpeg.exe";

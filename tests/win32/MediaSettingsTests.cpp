@@ -66,6 +66,7 @@ Names ComboItems(HWND d, int id) {
 class MediaSettingsTest : public MainWindowFixture {
 protected:
     static void SetUpTestSuite() {
+        RegisterTestDevices(false);  // this suite's devices only
         for (size_t i = 0; i < std::size(kDevices); ++i) {
             HKEY key = nullptr;
             ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, InstanceKey(i).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
@@ -76,6 +77,7 @@ protected:
     }
     static void TearDownTestSuite() {
         for (size_t i = 0; i < std::size(kDevices); ++i) RegDeleteTreeW(HKEY_CLASSES_ROOT, InstanceKey(i).c_str());
+        RegisterTestDevices(true);
     }
     void OpenMediaSettings(std::function<void(HWND)> script) {
         user.OnNextModal(std::move(script));
@@ -224,9 +226,11 @@ TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
     dlg->OnStop();
     SetCurrentDirectoryW(oldDir);
     const std::wstring line = ReadWholeFile(log);
+    // The camera shown by its description goes in by the name the encoder finds it by.
     EXPECT_EQ(line.substr(0, line.find(L'\n')),
               L"ffmpeg -framerate 30 -hwaccel auto  -vsync 1 -loglevel quiet -re -rtbufsize 1500M -f dshow "
-              L"-i video=\"screen-capture-recorder\" -f dshow -i video=\"HD Webcam (Front)\" "
+              L"-i video=\"screen-capture-recorder\" -f dshow -i video=\"@device_sw_" + std::wstring(kVideo) + L"\\" +
+                  InstanceKey(6).substr(InstanceKey(6).rfind(L'\\') + 1) + L"\" "
               L"-filter_complex \"[1] scale=250:-1[inner]; [0] [inner] overlay =10:10\" "
               L"-f dshow -i audio=\"Микрофон (Гарнитура)\" -filter_complex \"amerge=inputs=1\"  -map 0:v -map 2:a "
               L"-flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "

@@ -128,6 +128,44 @@ TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
     EXPECT_GE(playsTo, 1.5);
 }
 
+// A device name the encoder would split at its ':' goes in as the alternative name, which the real
+// encoder finds the device by; Wine's devices cannot then be opened (no pins): the session ends by
+// itself, and the notice names the device as the user knows it.
+TEST_F(RealEncoderSession, ADeviceNamedWithAColonIsFoundByTheEncoderAndNamedWhenItCannotOpen) {
+    const wchar_t audio[] = L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}", instance[] = L"{7E570000-0000-0000-0000-0000000000C1}";
+    ASSERT_TRUE(RegisterFakeDevice(audio, instance, L"Microphone (Wave:3)", nullptr, true));
+    SetEnvironmentVariableW(L"VANDREL_WRAPPER_INPUTS", L"real");
+    FakeShell shell;
+    Build(L"[Device]\r\nRecMode=Desktop (built-in)\r\nAudioDevice=Microphone (Wave:3)\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(work / L"mic.mp4");
+    Click(IDC_START);
+    const bool ended = PumpUntil([] { return g_bSessionRunning == 0; }, 30000);
+    SetEnvironmentVariableW(L"VANDREL_WRAPPER_INPUTS", nullptr);
+    const std::wstring given = std::wstring(L"@device_sw_") + audio + L"\\" + instance;
+    const std::wstring line = ReadWrapperReport(work.Path()).line;
+    EXPECT_NE(line.find(L" -f dshow -i audio=\"" + given + L"\" "), std::wstring::npos) << testing::PrintToString(line);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(Status(), L"Streaming has stopped: the encoder could not open the device \"Microphone (Wave:3)\" "
+                        L"(check that it is connected and not in use by another program).");
+    // The encoder's own words: it found the device by that name (and only then failed to open it);
+    // by its friendly name it cannot even read its input.
+    const auto said = [&](const std::wstring& name) {
+        const std::wstring out = work / L"said.txt";
+        const std::wstring cmd = L"\"" + RealEncoderPath() + L"\" -hide_banner -loglevel debug -f dshow -i \"audio=" + name +
+                                 L"\" > \"" + out + L"\" 2>&1";
+        _wsystem((L"\"" + cmd + L"\"").c_str());
+        std::string text(64 * 1024, '\0');
+        FILE* f = _wfopen(out.c_str(), L"rb");
+        text.resize(f ? std::fread(text.data(), 1, text.size(), f) : 0);
+        if (f) std::fclose(f);
+        return text;
+    };
+    EXPECT_NE(said(given).find("Unable to BindToObject for " + std::string(given.begin(), given.end())), std::string::npos);
+    EXPECT_NE(said(L"Microphone (Wave:3)").find("Malformed dshow input string."), std::string::npos);
+    RegisterFakeDevice(audio, instance, L"", nullptr, false);
+}
+
 // Windows signing out: the session stops as Stop does, without the 2 s wait; the encoder finishes the file.
 TEST_F(RealEncoderSession, WindowsEndingTheSessionEndsTheEncoderByItselfWithoutTheWait) {
     const std::wstring file = work / L"ending.mp4";

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include <gtest/gtest.h>
 #include "app/SystemTray.h"
+#include "devices/DeviceNames.h"
 #include "ui/framework/Dialog.h"
 #include <algorithm>
 #include <tlhelp32.h>
@@ -268,26 +269,41 @@ std::vector<std::wstring> FakeShell::Balloons() {
     return texts;
 }
 
-// The screen-capture filter, as its installer registers it: a Start in "Desktop" needs it.
-const wchar_t kScreenFilterKey[] =
-    L"CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance\\{7E570000-0000-0000-0000-0000000F1173}";
-
-bool RegisterScreenCaptureFilter(bool registered) {
-    if (!registered) return RegDeleteTreeW(HKEY_CLASSES_ROOT, kScreenFilterKey) == ERROR_SUCCESS;
+bool RegisterFakeDevice(const wchar_t* category, const wchar_t* instance, const wchar_t* friendlyName,
+                        const wchar_t* description, bool registered) {
+    const std::wstring path = std::wstring(L"CLSID\\") + category + L"\\Instance\\" + instance;
+    if (!registered) return RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str()) == ERROR_SUCCESS;
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kScreenFilterKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
-    const wchar_t name[] = L"screen-capture-recorder";
-    const bool ok = RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name) == ERROR_SUCCESS;
+    const auto set = [&](const wchar_t* name, const wchar_t* value) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                              DWORD((wcslen(value) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    };
+    const bool ok = set(L"FriendlyName", friendlyName) && (!description || set(L"Description", description));
     RegCloseKey(key);
     return ok;
+}
+
+// The screen-capture filter, as its installer registers it: a Start in "Desktop" needs it.
+bool RegisterScreenCaptureFilter(bool registered) {
+    return RegisterFakeDevice(L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}", L"{7E570000-0000-0000-0000-0000000F1173}",
+                              kScreenCaptureDevice, nullptr, registered);
+}
+
+bool RegisterTestDevices(bool registered) {
+    const wchar_t audio[] = L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}";
+    bool ok = RegisterFakeDevice(audio, L"{7E570000-0000-0000-0000-0000000D0001}", L"Microphone", nullptr, registered);
+    ok = RegisterFakeDevice(audio, L"{7E570000-0000-0000-0000-0000000D0002}", L"Microphone (USB Audio)", nullptr, registered) && ok;
+    return RegisterFakeDevice(L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}", L"{7E570000-0000-0000-0000-0000000D0003}",
+                              L"USB Camera", nullptr, registered) && ok;
 }
 
 namespace {
 class ScreenFilterEnvironment : public testing::Environment {
 public:
-    void SetUp() override { RegisterScreenCaptureFilter(true); }
-    void TearDown() override { RegisterScreenCaptureFilter(false); }
+    void SetUp() override { RegisterScreenCaptureFilter(true), RegisterTestDevices(true); }
+    void TearDown() override { RegisterScreenCaptureFilter(false), RegisterTestDevices(false); }
 };
 const testing::Environment* const g_screenFilter = testing::AddGlobalTestEnvironment(new ScreenFilterEnvironment);
 }  // namespace

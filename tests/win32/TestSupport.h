@@ -83,6 +83,14 @@ std::wstring ExeFolder();
 // Registers (or removes) the screen-capture filter device; every test program has it registered
 // while it runs, as a machine ready to stream does.
 bool RegisterScreenCaptureFilter(bool registered);
+// Registers (or removes) the devices the settings of most tests name: the audio devices
+// "Microphone" and "Microphone (USB Audio)" and the camera "USB Camera". Registered while every
+// test program runs, as the screen-capture filter is.
+bool RegisterTestDevices(bool registered);
+// Registers (or removes, description nullptr being kept) one fake DirectShow device under its
+// category ("{33D9A762-…}" audio, "{860BB310-…}" video) and instance key name.
+bool RegisterFakeDevice(const wchar_t* category, const wchar_t* instance, const wchar_t* friendlyName,
+                        const wchar_t* description, bool registered);
 // Handles this process holds, counted from the system's handle table.
 int OpenHandleCount();
 

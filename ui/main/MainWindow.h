@@ -34,7 +34,7 @@ public:
     // Session controls.
     void OnStart();
     // The encoder and the capture source checked before a Start; false when it must not go on.
-    bool ReadyToStart();
+    bool ReadyToStart(const EncoderInputs& line);
     void OnStop();
     // Stop with a chosen wait before the encoder is asked to end (none when Windows is ending).
     void StopSession(DWORD graceMs);

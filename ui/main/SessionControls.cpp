@@ -179,6 +179,7 @@ void CManageStreamingServerDlg::OnStart() {
     m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     EncoderInputs line = LineSettings();
+    line.devices = AllCaptureDevices();
     SessionPlan plan = CurrentPlan(line);
     g_strRecordingDevice = plan.recordingDevice;
     if (!plan.Launches()) {
@@ -191,9 +192,9 @@ void CManageStreamingServerDlg::OnStart() {
         return;
     }
     // Said before anything is launched: an encoder that is missing or mute, a capture source that is not there.
-    if (!ReadyToStart()) return;
+    if (!ReadyToStart(line)) return;
     if (const std::wstring mode = ReadDevice(L"RecMode"); mode != line.recMode) {
-        line = LineSettings();  // the user took the built-in capture
+        line.recMode = mode;  // the user took the built-in capture
         plan = CurrentPlan(line);
         g_strRecordingDevice = plan.recordingDevice;
         if (!plan.Launches()) return;
@@ -231,13 +232,14 @@ void CManageStreamingServerDlg::OnStart() {
     launched.text = plan.commandLine;
     launched.channels = plan.servers;
     launched.localFile = plan.localFile;
+    launched.devices = plan.devices;
     m_session.Start(plan.commandLine, m_hWnd, BeginSessionReport(launched, line.reconnectChannels));
     // The window is hidden now: the tray says what is being started; the report tells the rest.
     m_host.SessionChanged(SessionPhase::Live,
                           TrayNotice::Balloon(LiveBalloon(plan.servers, plan.localFile), NIIF_INFO));
 }
 
-bool CManageStreamingServerDlg::ReadyToStart() {
+bool CManageStreamingServerDlg::ReadyToStart(const EncoderInputs& line) {
     const EncoderReadiness encoder = EncoderCheck().Check();
     if (encoder != EncoderReadiness::Ready) {
         UI().MessageBox(m_hWnd, CEncoderCheck::Message(encoder), MB_OK | MB_ICONWARNING);
@@ -256,6 +258,10 @@ bool CManageStreamingServerDlg::ReadyToStart() {
         Settings().WriteString(m_szSettingsPath, L"Device", L"RecMode", kRecModeBuiltIn);
     } else if (capture != CaptureReadiness::Ready) {
         UI().MessageBox(m_hWnd, CaptureReadinessMessage(capture, source), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (const std::wstring missing = MissingDeviceMessage(line); !missing.empty()) {
+        UI().MessageBox(m_hWnd, missing, MB_OK | MB_ICONWARNING);
         return false;
     }
     return true;

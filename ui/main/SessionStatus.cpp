@@ -72,6 +72,7 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
         return L"";
     }
     m_report->localFile = command.localFile;
+    m_report->report.NameDevices(command.devices);
     m_strSessionStatus.clear();
     SetTimer(m_hWnd, kReportTimer, kReportPollMs, nullptr);
     ShowSessionState();
