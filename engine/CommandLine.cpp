@@ -75,6 +75,35 @@ std::wstring OverlayPosition(int width, int height, int index) {
     return Format(L"%d:%d", x, y);
 }
 
+int VideoBitrateOf(std::wstring_view text) {
+    if (text.empty()) return kDefaultVideoBitrate;
+    if (text.size() > 5) return 0;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        value = value * 10 + (c - L'0');
+    }
+    return value >= 300 && value <= 20000 ? value : 0;
+}
+
+int OutputHeightOf(std::wstring_view text) {
+    if (text.empty() || EqualsIgnoringCase(text, L"Screen")) return 0;
+    for (int height : {1080, 720, 480})
+        if (EqualsIgnoringCase(text, std::to_wstring(height) + L"p")) return height;
+    return -1;
+}
+
+int AacOf(std::wstring_view text) {
+    if (text.empty() || EqualsIgnoringCase(text, L"MP3")) return 0;
+    return EqualsIgnoringCase(text, L"AAC") ? 1 : -1;
+}
+
+std::wstring UploadText(int channels, int videoKbps) {
+    if (channels <= 0) return L"";
+    const double each = (videoKbps + kAudioKbps) / 1000.0;
+    return Format(L"Upload: %d \u00D7 %.1f Mbit/s = %.1f Mbit/s", channels, each, each * channels);
+}
+
 bool AcceptedFrameRate(std::wstring_view text) {
     if (text.empty() || text.size() > 3) return false;
     int value = 0;
@@ -97,6 +126,12 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
 
     // The frame rate goes into the line bare: anything but a number would add options or fail.
     if (!AcceptedFrameRate(in.videoFps)) return refuse(ComposeError::BadFrameRate, in.videoFps);
+    const int bitrate = VideoBitrateOf(in.videoBitrate), height = OutputHeightOf(in.outputSize), aac = AacOf(in.audioCodec);
+    if (bitrate == 0)
+        return refuse(ComposeError::BadQuality, L"the Video bitrate \"" + in.videoBitrate + L"\" is not a whole number from 300 to 20000");
+    if (height < 0)
+        return refuse(ComposeError::BadQuality, L"the Output size \"" + in.outputSize + L"\" is not Screen, 1080p, 720p or 480p");
+    if (aac < 0) return refuse(ComposeError::BadQuality, L"the Audio \"" + in.audioCodec + L"\" is not MP3 or AAC");
 
     // 1. Channel targets, in list order.
     std::wstring tee = L"\"";
@@ -173,12 +208,16 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str());
     const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", overlay.c_str());
     if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", recording.c_str());
+    // The output size scales the composed picture: the overlay keeps its place and size on it. The
+    // height is never raised, the width follows the aspect, even.
+    const std::wstring scale = height ? Format(L"scale=-2:min(%d\\,ih)", height) : L"";
+    const std::wstring overlayChain = position + (scale.empty() ? L"" : L"," + scale);
     if (in.disableVideo == 0 && in.muteAudio == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
-                                     L"%ls -filter_complex \"amerge=inputs=1\" ", 250, position.c_str(), a1.c_str());
+                                     L"%ls -filter_complex \"amerge=inputs=1\" ", 250, overlayChain.c_str(), a1.c_str());
     else if (in.disableVideo == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
-                                     L"%ls ", 250, position.c_str(), L"");
+                                     L"%ls ", 250, overlayChain.c_str(), L"");
     else if (in.muteAudio == 0)
         cmd += L" " + a1 + L" -filter_complex \"amerge=inputs=1\"";
 
@@ -190,11 +229,14 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     else if (in.disableVideo != 0) cmd += L" -map 0:v -map 1:a";
     else cmd += L" -map 0:v -map 2:a";
 
-    // 10. Output options with the tee target.
-    cmd += Format(L" -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k "
-                  L"-minrate 1000k -maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p "
-                  L"-tune film -c:a libmp3lame -q:a 2 -ar 44100 %ls -ac 2  -f tee %ls -y",
-                  codec.c_str(), tee.c_str());
+    if (!scale.empty() && in.disableVideo != 0) cmd += L" -vf \"" + scale + L"\"";
+
+    // 10. Output options with the tee target. WMV keeps MP3 sound.
+    const wchar_t* sound = aac && codec != L"-vcodec wmv2" ? L"-c:a aac -b:a 160k" : L"-c:a libmp3lame -q:a 2";
+    cmd += Format(L" -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v %dk "
+                  L"-minrate %dk -maxrate %dk -bufsize:v %dk -preset:v veryfast -pix_fmt yuv420p "
+                  L"-tune film %ls -ar 44100 %ls -ac 2  -f tee %ls -y",
+                  bitrate, bitrate, bitrate, bitrate, sound, codec.c_str(), tee.c_str());
     if (cmd.size() > kMaxCommandLine) return refuse(ComposeError::TooLong, L"");
     out.text = std::move(cmd);
     return out;
@@ -217,6 +259,8 @@ std::wstring ComposeErrorMessage(const ComposedCommand& c) {
     case ComposeError::BadFrameRate:
         return L"Streaming cannot start: the frame rate \"" + c.detail +
                L"\" is not a whole number from 1 to 240. Please choose a frame rate in Media Settings and try again.";
+    case ComposeError::BadQuality:
+        return L"Streaming cannot start: " + c.detail + L". Please choose one in Media Settings and try again.";
     case ComposeError::NoAudioDevice:
         return L"Streaming cannot start: no audio device is chosen. Please choose one in Media Settings "
                L"(Select Audio Device), or turn on Mute Audio.";

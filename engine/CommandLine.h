@@ -26,6 +26,10 @@ struct EncoderInputs {
     bool separateFile = false;
     int separateFileCopy = 1;  // 2 and up: " (n)" after the stamp, the stamped name being taken
     bool reconnectChannels = false;  // [Device] "ReconnectChannels": channels recover after a drop
+    // Stream quality as stored in [Device]; "" is the default, which leaves the line as it always was.
+    std::wstring videoBitrate;  // "VideoBitrate": kbit/s, 300 to 20000 (1000)
+    std::wstring outputSize;    // "OutputSize": "Screen", "1080p", "720p" or "480p"
+    std::wstring audioCodec;    // "AudioCodec": "MP3" or "AAC"
     std::tm localTime{};  // the clock, for the separate-file stamp
     // The capture devices present, for the names the encoder opens them by; a device not among
     // them goes into the line by its stored name.
@@ -40,6 +44,7 @@ enum class ComposeError {
     TooLong,          // longer than process creation takes
     BadFrameRate,     // not a whole number from 1 to 240 (a hand-edited "VideoFPS")
     NoAudioDevice,    // sound on, but no audio device to take it from
+    BadQuality,       // a hand-edited stream quality value the dialog does not offer
 };
 
 struct ComposedCommand {
@@ -66,6 +71,17 @@ std::wstring OverlayPosition(int width, int height, int index);
 
 // A frame rate the encoder can be given: a whole number from 1 to 240, digits only.
 bool AcceptedFrameRate(std::wstring_view text);
+
+// The stream quality's values: 0 (or -1 for the two lists) when the text is not one the dialog offers.
+inline constexpr int kDefaultVideoBitrate = 1000;
+int VideoBitrateOf(std::wstring_view text);     // "" is 1000
+int OutputHeightOf(std::wstring_view text);     // "" and "Screen" are 0: the screen's own size
+int AacOf(std::wstring_view text);              // "" and "MP3" are 0, "AAC" 1
+inline constexpr int kAudioKbps = 160;          // AAC's rate; MP3 at quality 2 comes close
+
+// What a Start will send: "Upload: 2 × 3.2 Mbit/s = 6.3 Mbit/s", video and sound of each channel;
+// "" for no channel.
+std::wstring UploadText(int channels, int videoKbps);
 
 // One sentence telling the user why Start cannot go ahead.
 std::wstring ComposeErrorMessage(const ComposedCommand& c);

@@ -1,6 +1,7 @@
 // The session plan: selectors' offers, the servers in use and what a Start launches.
 #include "engine/SessionPlan.h"
 #include "config/TextRules.h"
+#include "engine/Platforms.h"
 #include <algorithm>
 
 namespace {
@@ -61,9 +62,21 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
         const CStreamingServices* server = Find(servers, choices.channels[i]);
         if (server && !HasKeyAndUrl(*server) && plan.refusedChannel < 0) plan.refusedChannel = i;
         anyServer = anyServer || (server && HasKeyAndUrl(*server));
+        plan.channelsInUse += server && HasKeyAndUrl(*server) ? 1 : 0;
     }
     if (plan.refusedChannel >= 0) {
         plan.message = plan.refusedChannel == 0 ? kNoKeyChannel1 : kNoKeyOthers;
+        return plan;
+    }
+    // A platform that takes only RTMPS turns a plain RTMP publish away.
+    const auto platformOf = [](const CStreamingServices& s) { return PlatformOf(s.RtmpUrl); };
+    for (const std::wstring& name : choices.channels) {
+        const CStreamingServices* server = Find(servers, name);
+        if (!server || !HasKeyAndUrl(*server) || !TakesOnlyRtmps(platformOf(*server)) || StreamScheme(server->RtmpUrl) != L"rtmp")
+            continue;
+        plan.message = L"Streaming cannot start: the server \"" + server->Name + L"\" streams to " +
+                       PlatformName(platformOf(*server)) + L", which takes only RTMPS. Please change its Rtmp Url to " +
+                       RtmpsForm(server->RtmpUrl) + L" (Configure Channels > Modify) and try again.";
         return plan;
     }
     if (choices.saveLocally && choices.shownPath.empty()) {
@@ -102,5 +115,15 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
     plan.servers = command.channels;
     plan.localFile = command.localFile;
     plan.devices = command.devices;
+    // A WMV file never goes with channels: their sound is the one codec asked for.
+    const bool mp3 = AacOf(line.audioCodec) == 0;
+    for (const std::wstring& name : plan.servers) {
+        const CStreamingServices* server = Find(servers, name);
+        if (!mp3 || !server || !TakesOnlyAac(platformOf(*server))) continue;
+        plan.aacQuestion = L"The server \"" + server->Name + L"\" streams to " + PlatformName(platformOf(*server)) +
+                           L", which takes only AAC sound, and the Audio in Media Settings is MP3: the stream would "
+                           L"have no sound there, or be refused.\r\n\r\nSwitch the Audio to AAC?";
+        break;
+    }
     return plan;
 }

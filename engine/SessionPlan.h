@@ -27,6 +27,9 @@ struct SessionPlan {
     std::wstring localFile;             // recorded to, "" for none
     std::wstring recordingDevice;       // as composing leaves it
     std::vector<std::pair<std::wstring, std::wstring>> devices;  // as composing names them
+    int channelsInUse = 0;      // servers shown with key and URL
+    // A channel's platform takes only AAC sound and the line sends MP3: the Yes/No question.
+    std::wstring aacQuestion;
     bool Launches() const { return message.empty(); }
 };
 

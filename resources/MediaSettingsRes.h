@@ -35,3 +35,13 @@
 #define IDC_HOTKEY_LABEL             1164
 #define IDC_HOTKEY                   1165
 #define IDC_HOTKEY_STATE             1166
+
+// Beyond the design: stream quality.
+#define IDC_QUALITY_HEADING          1173
+#define IDC_VIDEO_BITRATE_LABEL      1174
+#define IDC_VIDEO_BITRATE            1175
+#define IDC_OUTPUT_SIZE_LABEL        1176
+#define IDC_OUTPUT_SIZE              1177
+#define IDC_AUDIO_CODEC_LABEL        1178
+#define IDC_AUDIO_CODEC              1179
+#define IDC_RECOMMENDED              1180

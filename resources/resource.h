@@ -48,6 +48,7 @@
 #define IDC_CHANNEL3_STATE         1163
 #define IDC_CHANNEL4_STATE         1164
 #define IDC_LINK_REPORTS           1165  // opens the folder of the kept session reports
+#define IDC_UPLOAD                 1170  // what a Start will send: "Upload: 2 × 3.2 Mbit/s = 6.3 Mbit/s"
 
 #define ID_TRAY_START              32771
 #define ID_TRAY_STOP               32772
@@ -97,3 +98,5 @@
 #define IDC_CREDENTIALS_HINT       1118
 #define IDC_CREDENTIALS_SHOW_KEY   1166
 #define IDC_CREDENTIALS_SHOW_KEY_LABEL 1167
+#define IDC_CREDENTIALS_SERVICE    1171  // fills the Rtmp Url with a service's own address
+#define IDC_CREDENTIALS_SERVICE_LABEL 1172

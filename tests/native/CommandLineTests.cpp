@@ -1,6 +1,7 @@
 // The encoder command line, byte for byte.
 #include "engine/CommandLine.h"
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -271,6 +272,71 @@ TEST_F(CommandLineTest, DevicesGoInByANameTheEncoderOpensAndSplitsRight) {
     in.muteAudio = 1;
     in.recordingDevice = L"Stereo Mix (Realtek Audio)";  // by its friendly name, which the encoder matches
     EXPECT_NE(Compose().text.find(L"video=\"screen-capture-recorder\":audio=\"Stereo Mix (Realtek Audio)\" "), std::wstring::npos);
+}
+
+TEST_F(CommandLineTest, StreamQualityTakesTheRatesTheSizeAndTheSoundCodec) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    const std::wstring designs = Compose().text;
+    const std::wstring rates = L"-b:v 1000k -minrate 1000k -maxrate 1000k -bufsize:v 1000k";
+    const std::wstring mp3 = L"-c:a libmp3lame -q:a 2 -ar 44100";
+    const struct {
+        const wchar_t *bitrate, *size, *codec;
+        int overlay;
+        const wchar_t* file;
+        std::vector<std::pair<std::wstring, std::wstring>> swaps;  // pieces of the design's line replaced
+    } rows[] = {
+        {L"1000", L"Screen", L"MP3", 0, nullptr, {}},  // the defaults, written out, change nothing
+        {L"3000", L"", L"", 0, nullptr, {{rates, L"-b:v 3000k -minrate 3000k -maxrate 3000k -bufsize:v 3000k"}}},
+        {L"", L"720p", L"", 0, nullptr, {{L"-map 0:v -map 1:a", L"-map 0:v -map 1:a -vf \"scale=-2:min(720\\,ih)\""}}},
+        {L"", L"", L"aac", 0, nullptr, {{mp3, L"-c:a aac -b:a 160k -ar 44100"}}},
+        {L"20000", L"480p", L"AAC", 0, nullptr,
+         {{rates, L"-b:v 20000k -minrate 20000k -maxrate 20000k -bufsize:v 20000k"},
+          {L"-map 0:v -map 1:a", L"-map 0:v -map 1:a -vf \"scale=-2:min(480\\,ih)\""}, {mp3, L"-c:a aac -b:a 160k -ar 44100"}}},
+        // The picture is scaled after the overlay is laid on it.
+        {L"", L"1080P", L"", 1, nullptr, {{L"overlay =1660:830\"", L"overlay =1660:830,scale=-2:min(1080\\,ih)\""}}},
+        {L"", L"", L"AAC", 0, L"C:\\V\\a.wmv", {}},  // WMV keeps MP3
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.bitrate) + L"/" + row.size + L"/" + row.codec));
+        in.videoBitrate = in.outputSize = in.audioCodec = L"";
+        in.disableVideo = row.overlay ? 0 : 1;
+        in.overlayVideoPos = 2;
+        in.saveLocally = row.file != nullptr;
+        in.recordingPath = row.file ? row.file : L"";
+        servers.ServerAt(0).InUse = row.file ? 0 : 1;
+        std::wstring expected = Compose().text;
+        ASSERT_FALSE(expected.empty());
+        for (const auto& [from, to] : row.swaps) {
+            ASSERT_NE(expected.find(from), std::wstring::npos) << testing::PrintToString(from);
+            expected.replace(expected.find(from), from.size(), to);
+        }
+        in.videoBitrate = row.bitrate;
+        in.outputSize = row.size;
+        in.audioCodec = row.codec;
+        EXPECT_EQ(Compose().text, expected);
+    }
+    in.videoBitrate = in.outputSize = in.audioCodec = L"";
+    in.disableVideo = 1;
+    in.saveLocally = false;
+    servers.ServerAt(0).InUse = 1;
+    EXPECT_EQ(Compose().text, designs);
+
+    // A hand-edited value is refused, naming it.
+    for (const auto& [key, value, named] : {std::tuple<std::wstring*, const wchar_t*, const wchar_t*>
+             {&in.videoBitrate, L"299", L"the Video bitrate \"299\" is not a whole number from 300 to 20000"},
+             {&in.videoBitrate, L"20001", L"the Video bitrate \"20001\""}, {&in.videoBitrate, L"3000k", L"\"3000k\""},
+             {&in.outputSize, L"4K", L"the Output size \"4K\" is not Screen, 1080p, 720p or 480p"},
+             {&in.audioCodec, L"opus", L"the Audio \"opus\" is not MP3 or AAC"}}) {
+        in.videoBitrate = in.outputSize = in.audioCodec = L"";
+        *key = value;
+        const ComposedCommand c = Compose();
+        EXPECT_EQ(c.error, ComposeError::BadQuality);
+        EXPECT_NE(ComposeErrorMessage(c).find(std::wstring(L"Streaming cannot start: ") ), std::wstring::npos);
+        EXPECT_NE(ComposeErrorMessage(c).find(named), std::wstring::npos) << testing::PrintToString(ComposeErrorMessage(c));
+    }
+    EXPECT_EQ(UploadText(2, 3000), L"Upload: 2 \u00D7 3.2 Mbit/s = 6.3 Mbit/s");
+    EXPECT_EQ(UploadText(1, 1000), L"Upload: 1 \u00D7 1.2 Mbit/s = 1.2 Mbit/s");
+    EXPECT_EQ(UploadText(0, 1000), L"");
 }
 
 TEST_F(CommandLineTest, LongLinesAreWholeUpToTheProcessLimit) {

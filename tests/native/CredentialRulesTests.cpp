@@ -1,5 +1,6 @@
 // The credentials editor's field checks and Apply rule, typed into a form that was valid before.
 #include "ui/dialogs/CredentialRules.h"
+#include "engine/Platforms.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -24,6 +25,7 @@ const std::wstring kBadChar = L"A server name cannot hold \"[\", \"]\", a tab or
 const std::wstring kLongName = L"A server name cannot be longer than 259 characters.";
 const std::wstring kNoUrl = L"The RTMPurl cannot be empty.";
 const std::wstring kLongUrl = L"The RTMPurl cannot be longer than 255 characters.";
+const std::wstring kBadScheme = L"The RTMPurl must begin with rtmp:// or rtmps://.";
 const std::wstring kBadUrl = L"The RTMPurl cannot hold a double quote, a vertical bar or a line break, nor end with a backslash.";
 const std::wstring kBadPort = L"Invalid port number";
 const std::wstring kReservedPort = L"Port numnbers 0 to 1024 are reserved by the system.";
@@ -53,7 +55,22 @@ const std::vector<Typed> kRows = {
     {false, Url, L"rtmp://h/live ", false, kNoUrl.c_str(), false},
     {false, Url, L" rtmp://h/live", false, L"", true},
     {false, Url, std::wstring(256, L'u'), false, kLongUrl.c_str(), false},
-    {false, Url, std::wstring(255, L'u'), false, L"", true},
+    {false, Url, L"rtmp://" + std::wstring(248, L'u'), false, L"", true},
+    // The schemes the encoder streams to, in any case; the platforms' own refusals.
+    {false, Url, L"RTMPS://a.rtmps.youtube.com:443/live2", false, L"", true},
+    {false, Url, L"Rtmp://live.twitch.tv/app", false, L"", true},
+    {false, Url, L"http://h/live", false, kBadScheme.c_str(), false},
+    {false, Url, L"rtmpt://h/live", false, kBadScheme.c_str(), false},
+    {false, Url, L"live.twitch.tv/app", false, kBadScheme.c_str(), false},
+    {false, Url, L"rtmp://live-api-s.facebook.com/rtmp", false,
+     L"Facebook Live takes only RTMPS: use rtmps://live-api-s.facebook.com:443/rtmp.", false},
+    {false, Url, L"rtmp://fa723fc1b171.global-contribute.live-video.net:1935/app", false,
+     L"Kick takes only RTMPS: use rtmps://fa723fc1b171.global-contribute.live-video.net:443/app.", false},
+    {false, Url, L"rtmps://fa723fc1b171.global-contribute.live-video.net", false,
+     L"A Kick address needs its application path: rtmps://fa723fc1b171.global-contribute.live-video.net:443/app.", false},
+    {false, Url, L"rtmps://fa723fc1b171.global-contribute.live-video.net/app", false, L"", true},
+    {false, Url, L"rtmp://ingest.global-contribute.live-video.net/app", false, L"", true},  // Twitch's, not Kick's
+    {false, Url, L"rtmp://notfacebook.com/rtmp", false, L"", true},
     {false, Url, L"rtmp://h/\"x", false, kBadUrl.c_str(), false},
     {false, Url, L"rtmp://h/a|b", false, kBadUrl.c_str(), false},
     {false, Url, L"rtmp://h/a\r\nb", false, kBadUrl.c_str(), false},
@@ -102,4 +119,27 @@ TEST(CredentialRules, PortValueOfTheTypedText) {
     const std::pair<const wchar_t*, int> rows[] = {
         {L"", 0}, {L"8080", 8080}, {L"0001935", 1935}, {L"99999999999", 2147483647}, {L"-5", -5}};
     for (const auto& [text, value] : rows) EXPECT_EQ(PortValue(text), value) << value;
+}
+
+TEST(Platforms, KnownByTheHostOfTheAddress) {
+    const struct { const wchar_t* url; Platform platform; bool aac, rtmps; } rows[] = {
+        {L"rtmp://live.twitch.tv/app", Platform::Twitch, true, false},
+        {L"rtmp://lax.contribute.live-video.net/app", Platform::Twitch, true, false},
+        {L"rtmps://live-api-s.facebook.com:443/rtmp", Platform::Facebook, true, true},
+        {L"rtmps://abc.global-contribute.live-video.net/app", Platform::Kick, true, true},
+        {L"rtmp://1.2.3.4.channel.linkedin.com/live", Platform::LinkedIn, true, false},
+        {L"rtmps://a.rtmps.youtube.com:443/live2", Platform::YouTube, false, false},
+        {L"rtmp://live.restream.io/live", Platform::Restream, false, false},
+        {L"rtmp://TWITCH.TV.example/app", Platform::Other, false, false},  // a label boundary, any case
+        {L"rtmp://Live.Twitch.TV/app", Platform::Twitch, true, false},
+        {L"twitch.tv", Platform::Other, false, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlatformOf(row.url), row.platform) << testing::PrintToString(std::wstring(row.url));
+        EXPECT_EQ(TakesOnlyAac(row.platform), row.aac);
+        EXPECT_EQ(TakesOnlyRtmps(row.platform), row.rtmps);
+    }
+    // Every address the editor offers is one it accepts.
+    for (const ServiceAddress& s : kServiceAddresses)
+        if (*s.url) EXPECT_EQ(CheckRtmpUrl(s.url).hint, L"") << testing::PrintToString(std::wstring(s.url));
 }

@@ -193,3 +193,33 @@ TEST(SessionPlan, MuteAndOverlayValuesOtherThanOneKeepInputsAndMapsTogether) {
         }
     }
 }
+
+TEST(SessionPlan, PlatformsThatTakeOnlyRtmpsOrAacAreToldBeforeTheStart) {
+    ServerList servers = Servers();
+    servers.AppendServer(Server(L"FB", L"rtmp://live-api-s.facebook.com/rtmp", L"fb1"));
+    servers.AppendServer(Server(L"TW", L"rtmp://live.twitch.tv/app", L"tw1"));
+    servers.AppendServer(Server(L"FBS", L"rtmps://live-api-s.facebook.com:443/rtmp", L"fb2"));
+    EncoderInputs line;
+    line.audioDevice = L"Microphone";
+    line.disableVideo = 1;
+    const struct { const wchar_t *a, *b, *codec; const wchar_t *message, *asked; int inUse; } rows[] = {
+        {L"Beta", L"FB", L"", L"Streaming cannot start: the server \"FB\" streams to Facebook Live, which takes only RTMPS. "
+                              L"Please change its Rtmp Url to rtmps://live-api-s.facebook.com:443/rtmp (Configure "
+                              L"Channels > Modify) and try again.", nullptr, 2},
+        {L"Beta", L"TW", L"", nullptr, L"The server \"TW\" streams to Twitch, which takes only AAC sound", 2},
+        {L"FBS", L"TW", L"MP3", nullptr, L"The server \"TW\" streams to Twitch,", 2},  // the first in list order
+        {L"FBS", L"TW", L"AAC", nullptr, nullptr, 2},
+        {L"Beta", L"", L"", nullptr, nullptr, 1},
+    };
+    for (const auto& row : rows) {
+        SessionChoices choices;
+        ChooseChannel(choices, 0, row.a, servers);
+        ChooseChannel(choices, 1, row.b, servers);
+        line.audioCodec = row.codec;
+        const SessionPlan plan = PlanSession(choices, servers, line, nullptr);
+        EXPECT_EQ(plan.message, row.message ? row.message : L"") << testing::PrintToString(std::wstring(row.b));
+        EXPECT_EQ(plan.aacQuestion.rfind(row.asked ? row.asked : L"", 0), 0u) << testing::PrintToString(plan.aacQuestion);
+        EXPECT_EQ(plan.aacQuestion.empty(), row.asked == nullptr);
+        EXPECT_EQ(plan.channelsInUse, row.inUse);
+    }
+}

@@ -635,7 +635,7 @@ TEST_F(AppShellProcesses, StartedFromAnotherFolderTheEncoderBesideTheProgramIsUs
     CreateDirectoryW((m_folder / L"Quillane\\Vandrel").c_str(), nullptr);
     WriteTextFile(m_folder / L"Quillane\\Vandrel\\settings.ini",
                   L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
-                  L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\n");
+                  L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.example/app\r\nKey=live_1\r\n");
     WriteTextFile(m_folder / L"Quillane\\Vandrel\\LocalSettings.ini", L"[Server]\r\nChannel1=Twitch\r\n");
     HANDLE copy = Start(L"", program + L"\\vandrel.exe");
     ASSERT_NE(copy, nullptr);
@@ -655,7 +655,7 @@ protected:
         CreateDirectoryW((m_folder / L"Quillane").c_str(), nullptr);
         CreateDirectoryW((m_folder / L"Quillane\\Vandrel").c_str(), nullptr);
         WriteTextFile(m_folder / L"Quillane\\Vandrel\\settings.ini",
-                      L"[Device]\r\n" + device + L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\n");
+                      L"[Device]\r\n" + device + L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.example/app\r\nKey=live_1\r\n");
         WriteTextFile(m_folder / L"Quillane\\Vandrel\\LocalSettings.ini", L"[Server]\r\nChannel1=Twitch\r\n");
     }
 };

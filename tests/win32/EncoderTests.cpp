@@ -146,7 +146,7 @@ TEST_F(EncoderFixture, StartLaunchesTheExactLineAndStopEndsItByTheQuitKey) {
               L"-i video=\"screen-capture-recorder\" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\" "
               L"-map 0:v -map 1:a -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "
               L"-maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p -tune film -c:a libmp3lame -q:a 2 "
-              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.tv/app/live_1|"
+              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.example/app/live_1|"
               L"[f=flv:onfail=ignore]" + Slashed(work / L"rec.mp4") + L"\" -y\n" + work.Path() + L"\n");
     EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 1);
 
@@ -376,6 +376,33 @@ TEST_F(EncoderFixture, StartRefusesASourceItCannotFind) {
         EXPECT_EQ(g_bSessionRunning, 0);
         EXPECT_TRUE(EncoderLog().empty()) << "launched: " << testing::PrintToString(EncoderLog());
     }
+}
+
+// Twitch takes only AAC: a Start with MP3 asks; No starts as it is, Yes stores AAC and sends it.
+TEST_F(EncoderFixture, AStartToAPlatformThatTakesOnlyAacOffersTheSwitch) {
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\n"
+          L"[TW]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=k1\r\n");
+    InstallEncoder();
+    Choose(0, L"TW");
+    const auto start = [&](int answer) {
+        DeleteFileW((work / L"fake_encoder.log").c_str());
+        user.nextAnswer = answer;
+        ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+        Click(IDC_START);
+        EXPECT_TRUE(WaitForEncoder());
+        const std::wstring line = EncoderLog();
+        TimedStop();
+        return line;
+    };
+    EXPECT_NE(start(IDNO).find(L" -c:a libmp3lame -q:a 2 "), std::wstring::npos);
+    ASSERT_EQ(user.Boxes().size(), 1u);
+    EXPECT_EQ(user.Boxes()[0].text.rfind(L"The server \"TW\" streams to Twitch, which takes only AAC sound", 0), 0u);
+    EXPECT_EQ(user.Boxes()[0].type, UINT(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"AudioCodec", L"-"), L"-");
+    EXPECT_NE(start(IDYES).find(L" -c:a aac -b:a 160k "), std::wstring::npos);
+    EXPECT_EQ(Settings().GetString(SettingsIni(), L"Device", L"AudioCodec", L""), L"AAC");
+    EXPECT_NE(start(IDNO).find(L" -c:a aac -b:a 160k "), std::wstring::npos);
+    EXPECT_EQ(user.Boxes().size(), 2u);  // asked no more
 }
 
 TEST_F(EncoderFixture, StopRightAfterStartLeavesNoEncoder) {
@@ -646,7 +673,7 @@ TEST_F(EncoderFixture, WindowStartRecordsToTheShownFileNeverToAnEarlierOne) {
     dlg->m_nScreenWidth = 1;  // the screen is measured again at each Start
     Click(IDC_START);
     ASSERT_TRUE(WaitForEncoder());
-    EXPECT_EQ(ShownTargets(), (std::vector<std::wstring>{L"rtmp://b.example/live/b1", L"rtmp://live.twitch.tv/app/live_1",
+    EXPECT_EQ(ShownTargets(), (std::vector<std::wstring>{L"rtmp://b.example/live/b1", L"rtmp://live.twitch.example/app/live_1",
                                                          Slashed(work / L"second.mp4")}));
     EXPECT_EQ(ReceivedTargets(), ShownTargets());
     EXPECT_EQ(dlg->m_nScreenWidth, GetSystemMetrics(SM_CXSCREEN));
@@ -785,7 +812,7 @@ TEST_F(EncoderFixture, StartAfterUntickingSaveLocallyStreamsTheChannels) {
     EXPECT_EQ(Status(), L"");
     Click(IDC_START);
     ASSERT_TRUE(WaitForEncoder());
-    EXPECT_EQ(ReceivedTargets(), (std::vector<std::wstring>{L"rtmp://live.twitch.tv/app/live_1"}));
+    EXPECT_EQ(ReceivedTargets(), (std::vector<std::wstring>{L"rtmp://live.twitch.example/app/live_1"}));
     EXPECT_EQ(ReceivedTargets(), ShownTargets());
     TimedStop();
 }

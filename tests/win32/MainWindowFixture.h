@@ -77,7 +77,7 @@ protected:
 
 inline const std::wstring kThreeServers =
     L"[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\nDemoMode=1\r\n"
-    L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\nPort=1935\r\n"
+    L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.example/app\r\nKey=live_1\r\nPort=1935\r\n"
     L"[Studio A]\r\nRtmpurl=rtmp://a.example/live\r\nKey=abc\r\nPort=1935\r\n"
     L"[NoKey]\r\nRtmpurl=rtmp://n.example/live\r\nKey=\r\n"
     L"[Beta]\r\nRtmpurl=rtmp://b.example/live\r\nKey=b1\r\n";

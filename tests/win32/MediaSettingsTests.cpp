@@ -4,6 +4,7 @@
 #include "resources/MediaSettingsRes.h"
 #include "ui/main/StartStopHotkey.h"
 #include "config/Win32SettingsStore.h"
+#include <array>
 #include <cstdio>
 
 namespace {
@@ -40,6 +41,7 @@ const wchar_t kSameSource[] =
 const wchar_t kNoAudio[] = L"Please Select an Audio Device or Mute Audio..";
 const wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disable Video Overlay..";
 const wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
+const wchar_t kBadBitrate[] = L"Please Enter a Video Bitrate that is a whole number from 300 to 20000 kbit/s..";
 
 // The dialog's controls, as a script inside its modal loop drives them.
 HWND Ctl(HWND d, int id) { return GetDlgItem(d, id); }
@@ -133,6 +135,8 @@ TEST_F(MediaSettingsTest, ApplyRefusesWithTheExactMessagesAndWritesNothing) {
         {[](HWND d) { Pick(d, IDC_OVERLAY_DEVICE, L""); }, kNoOverlay},
         {[](HWND d) { SetWindowTextW(Ctl(d, IDC_FRAME_RATE), L"30 -i x"); }, kBadFrameRate},
         {[](HWND d) { SetWindowTextW(Ctl(d, IDC_FRAME_RATE), L"0"); }, kBadFrameRate},
+        {[](HWND d) { SetWindowTextW(Ctl(d, IDC_VIDEO_BITRATE), L"299"); }, kBadBitrate},
+        {[](HWND d) { SetWindowTextW(Ctl(d, IDC_VIDEO_BITRATE), L""); }, kBadBitrate},
         {[](HWND d) { Pick(d, IDC_AUDIO_DEVICE, L"Mic \"Pro\""); },
          L"The Device \"Mic \"Pro\"\" has a double quote in its name, which cannot be passed to the encoder. Please Select another Device.."},
     };
@@ -188,18 +192,53 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
               L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n[Device]\r\nAudioDevice=Microphone (USB Audio)\r\n"
               L"VideoDevice=USB Camera\r\nMuteAudio=1\r\nDisableVideo=0\r\nTheme=Light\r\nRecMode=Desktop\r\nPrimaryVidSrc=\r\n"
               L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
-              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nDemoMode=1\r\n");
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\n"
+              L"DemoMode=1\r\n");
     // The reconnect option: its label toggles it, Apply stores it, the next opening shows it.
     user.OnNextModal([](HWND d) {
         SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED), 0);
         Press(d, IDOK);
     });
     theApp.OnTraySettings();
-    EXPECT_NE(ReadWholeFile(SettingsIni()).find(L"\r\nReconnectChannels=1\r\nDemoMode=1\r\n"), std::wstring::npos);
+    EXPECT_NE(ReadWholeFile(SettingsIni()).find(L"\r\nReconnectChannels=1\r\nVideoBitrate=1000\r\n"), std::wstring::npos);
     bool checked = false;
     user.OnNextModal([&](HWND d) { checked = SendDlgItemMessageW(d, IDC_RECONNECT_CHANNELS, BM_GETCHECK, 0, 0) == BST_CHECKED; });
     theApp.OnTraySettings();
     EXPECT_TRUE(checked);
+}
+
+// The recommended quality is set in the dialog, stored by Apply, said below the channels and sent.
+TEST_F(MediaSettingsTest, RecommendedForStreamingIsStoredByApplyAndTheNextStartSendsIt) {
+    TempFolder work{L"work"};
+    wchar_t oldDir[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, oldDir);
+    SetCurrentDirectoryW(work.Path().c_str());
+    FreeConsole();
+    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    Build(kThreeServers);
+    Choose(0, L"Twitch");
+    Choose(1, L"Beta");
+    EXPECT_EQ(Text(IDC_UPLOAD), L"Upload: 2 \u00D7 1.2 Mbit/s = 2.3 Mbit/s");
+    std::wstring shown[4];
+    OpenMediaSettings([&](HWND d) {
+        Press(d, IDC_RECOMMENDED);
+        for (int i = 0; i < 4; ++i) shown[i] = ItemText(d, std::array{IDC_FRAME_RATE, IDC_OUTPUT_SIZE, IDC_VIDEO_BITRATE, IDC_AUDIO_CODEC}[i], -1);
+        Press(d, IDOK);
+    });
+    EXPECT_EQ(shown[0] + L" " + shown[1] + L" " + shown[2] + L" " + shown[3], L"30 720p 3000 AAC");
+    const std::wstring ini = ReadWholeFile(SettingsIni());
+    for (const wchar_t* key : {L"\r\nVideoFPS=30\r\n", L"\r\nVideoBitrate=3000\r\nOutputSize=720p\r\nAudioCodec=AAC\r\n"})
+        EXPECT_NE(ini.find(key), std::wstring::npos) << testing::PrintToString(std::wstring(key));
+    EXPECT_EQ(Text(IDC_UPLOAD), L"Upload: 2 \u00D7 3.2 Mbit/s = 6.3 Mbit/s");
+    Click(IDC_START);
+    const std::wstring log = work / L"fake_encoder.log";
+    EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000));
+    dlg->OnStop();
+    SetCurrentDirectoryW(oldDir);
+    const std::wstring line = ReadWholeFile(log);
+    for (const wchar_t* piece : {L"ffmpeg -framerate 30 ", L" -vf \"scale=-2:min(720\\,ih)\" ",
+                                 L" -b:v 3000k -minrate 3000k -maxrate 3000k -bufsize:v 3000k ", L" -c:a aac -b:a 160k -ar 44100 "})
+        EXPECT_NE(line.find(piece), std::wstring::npos) << testing::PrintToString(std::wstring(piece)) << testing::PrintToString(line);
 }
 
 TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
@@ -235,7 +274,7 @@ TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
               L"-f dshow -i audio=\"Микрофон (Гарнитура)\" -filter_complex \"amerge=inputs=1\"  -map 0:v -map 2:a "
               L"-flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v 1000k -minrate 1000k "
               L"-maxrate 1000k -bufsize:v 1000k -preset:v veryfast -pix_fmt yuv420p -tune film -c:a libmp3lame -q:a 2 "
-              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.tv/app/live_1\" -y");
+              L"-ar 44100 -vcodec libx264 -ac 2  -f tee \"[f=flv:onfail=ignore]rtmp://live.twitch.example/app/live_1\" -y");
 }
 
 TEST_F(MediaSettingsTest, FirstStartOfTheApplicationWritesTheFirstUseKeys) {
@@ -291,7 +330,8 @@ TEST_F(MediaSettingsTest, ANonAnsiDeviceAppliedIntoAnAnsiFileWrittenElsewhereKee
               L"[Caf\u00e9 Live]\r\nRtmpurl=rtmp://caf\u00e9.example/live\r\nKey=k\u00e9y\r\n"
               L"[Device]\r\nAudioDevice=" + device + L"\r\nVideoDevice=\r\nMuteAudio=0\r\nDisableVideo=1\r\nTheme=\r\n"
               L"RecMode=Desktop\r\nPrimaryVidSrc=\r\nOverlayVideoPos=\r\nVideoFPS=12\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
-              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nDemoMode=1\r\n");
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\n"
+              L"DemoMode=1\r\n");
     // The next start reads the device back as chosen.
     Rebuild();
     EXPECT_EQ(dlg->m_strAudioDevice, device);

@@ -56,7 +56,7 @@ void Key(HWND dlg, HWND to, WPARAM key) {
 
 const std::wstring kServers =
     L"[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDemoMode=1\r\n"
-    L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nKey=live_1\r\nPort=1935\r\n"
+    L"[Twitch]\r\nRtmpurl=rtmp://live.twitch.example/app\r\nKey=live_1\r\nPort=1935\r\n"
     L"[Studio A]\r\nRtmpurl=rtmp://a.example/live\r\nKey=abc\r\nPort=1935\r\nPersistent=1\r\n"
     L"[YouTube]\r\nRtmpurl=rtmp://y.example/live2\r\nKey=y1\r\n"
     L"[Beta]\r\nRtmpurl=rtmp://b.example/live\r\nKey=b1\r\n";
@@ -92,6 +92,37 @@ TEST_F(ServerDialogs, AddPutsTheServerOnTopInTheFileAndInEverySelector) {
     EXPECT_EQ(user.Modals(), (std::vector<int>{IDD_SERVER_LIST, IDD_EDIT_CREDENTIALS}));
     EXPECT_TRUE(HasSection(L"[Zeta]\r\nRtmpurl=rtmp://z.example/live\r\nPort=\r\nKey=z1\r\nPersistent=0\r\n"));
     EXPECT_EQ(g_ServerList.ServerAt(g_ServerList.FindServerByName(L"Zeta")).Port, 0);
+}
+
+TEST_F(ServerDialogs, AServiceFillsTheAddressAndAnAddressThePlatformRefusesIsHeldBack) {
+    Build(kServers);
+    std::wstring filled, hint, service, stored;
+    bool applyOn = true;
+    OpenServers([&](HWND d) {
+        user.OnNextModal([&](HWND e) {
+            HWND combo = GetDlgItem(e, IDC_CREDENTIALS_SERVICE);
+            SendMessageW(combo, CB_SETCURSEL, SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"Facebook Live")), 0);
+            SendMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_CREDENTIALS_SERVICE, CBN_SELCHANGE), LPARAM(combo));
+            filled = TextOf(GetDlgItem(e, IDC_CREDENTIALS_URL));
+            Type(e, IDC_CREDENTIALS_URL, L"rtmp://live-api-s.facebook.com/rtmp");
+            hint = TextOf(GetDlgItem(e, IDC_CREDENTIALS_HINT));
+            service = TextOf(combo);  // no service's own address any more
+            Type(e, IDC_CREDENTIALS_NAME, L"FB");
+            Type(e, IDC_CREDENTIALS_KEY, L"fb1");
+            applyOn = On(e, IDC_CREDENTIALS_APPLY);
+            Type(e, IDC_CREDENTIALS_URL, L"RTMPS://live-api-s.facebook.com:443/rtmp");
+            stored = TextOf(combo);
+            Press(e, IDC_CREDENTIALS_APPLY);
+        });
+        Press(d, IDC_SERVERS_ADD);
+        Press(d, IDC_SERVERS_OK);
+    });
+    EXPECT_EQ(filled, L"rtmps://live-api-s.facebook.com:443/rtmp");
+    EXPECT_EQ(hint, L"Facebook Live takes only RTMPS: use rtmps://live-api-s.facebook.com:443/rtmp.");
+    EXPECT_EQ(service, L"Custom");
+    EXPECT_FALSE(applyOn);
+    EXPECT_EQ(stored, L"Facebook Live");  // the address is the service's, whatever its case
+    EXPECT_TRUE(HasSection(L"[FB]\r\nRtmpurl=RTMPS://live-api-s.facebook.com:443/rtmp\r\n"));
 }
 
 TEST_F(ServerDialogs, ModifyOfAPersistentServerKeepsItPersistentAndCancelCommitsNothing) {
@@ -228,7 +259,7 @@ TEST_F(ServerDialogs, ARenamedServerStaysInTheChannelThatShowsIt) {
         EXPECT_EQ(g_strChannel1, L"Twitch EU");
         EXPECT_EQ(Items(1), (Names{L"", L"Beta", L"Studio A", L"YouTube"}));
     });
-    EXPECT_TRUE(HasSection(L"[Twitch EU]\r\nRtmpurl=rtmp://live.twitch.tv/app\r\nPort=1935\r\nKey=live_1\r\nPersistent=0\r\n"));
+    EXPECT_TRUE(HasSection(L"[Twitch EU]\r\nRtmpurl=rtmp://live.twitch.example/app\r\nPort=1935\r\nKey=live_1\r\nPersistent=0\r\n"));
     EXPECT_FALSE(HasSection(L"[Twitch]"));
 }
 

@@ -93,7 +93,7 @@ TEST_F(SessionReportFixture, StatusBesideEachSelectorAndInTheTray) {
                 "frame=   34 fps=5.3 q=26.0 size=N/A time=00:00:01.25 bitrate=N/A speed=0.787x    \r");
     // A report an earlier session left behind.
     const std::wstring leftover = ReportFolder() + L"vandrel-report-1-1.log";
-    WriteTextFile(leftover, L"rtmp://live.twitch.tv/app/live_1");
+    WriteTextFile(leftover, L"rtmp://live.twitch.example/app/live_1");
     Choose(0, L"Twitch");
     Choose(1, L"Beta");
     Click(IDC_SAVE_LOCALLY);
@@ -128,7 +128,7 @@ TEST_F(SessionReportFixture, StatusBesideEachSelectorAndInTheTray) {
     // The report is kept for asking for help, redacted: no file but settings.ini holds a key.
     const std::wstring kept = KeptReportsFolder(SettingsIni());
     EXPECT_EQ(FilesHolding(appData.Path(), "Command line:").size(), 1u) << "no kept report";
-    EXPECT_EQ(FilesHolding(kept, "rtmp://live.twitch.tv/app/********|"), FilesHolding(kept, "Command line:"));
+    EXPECT_EQ(FilesHolding(kept, "rtmp://live.twitch.example/app/********|"), FilesHolding(kept, "Command line:"));
     EXPECT_EQ(FilesHolding(appData.Path(), "live_1"), (std::vector<std::wstring>{L"settings.ini"}));
     EXPECT_EQ(FilesHolding(appData.Path(), "b1"), (std::vector<std::wstring>{L"settings.ini"}));
     ClickLabel(IDC_LINK_REPORTS);
@@ -140,7 +140,7 @@ TEST_F(SessionReportFixture, SessionThatEndsByItselfNamesTheServerAndTheReason) 
     FakeShell shell;
     Build(kThreeServers);
     SetEnvironmentVariableW(L"VANDREL_FAKE_MODE", L"late");  // ends after a second, as when every output failed
-    ReportLines("[tee @ 0x5601e45d9c80] Slave '[f=flv:onfail=ignore]rtmp://live.twitch.tv/app/live_1': error opening: "
+    ReportLines("[tee @ 0x5601e45d9c80] Slave '[f=flv:onfail=ignore]rtmp://live.twitch.example/app/live_1': error opening: "
                 "Error number -138 occurred\n[tee @ 0x5601e45d9c80] All tee outputs failed.\n");
     Choose(0, L"Twitch");
     Click(IDC_START);

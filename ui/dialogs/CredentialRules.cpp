@@ -1,6 +1,7 @@
 // The credentials editor's field checks.
 #include "ui/dialogs/CredentialRules.h"
 #include "config/TextRules.h"
+#include "engine/Platforms.h"
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -44,7 +45,15 @@ FieldCheck CheckServerName(std::wstring_view name, bool nameTaken) {
     return {};
 }
 
-FieldCheck CheckRtmpUrl(std::wstring_view url) { return CheckStreamedValue(url, L"The RTMPurl"); }
+FieldCheck CheckRtmpUrl(std::wstring_view url) {
+    FieldCheck check = CheckStreamedValue(url, L"The RTMPurl");
+    if (!check.error) {
+        // What the encoder could not stream to, or the platform would turn away.
+        std::wstring refusal = AddressRefusal(url);
+        if (!refusal.empty()) check = Error(std::move(refusal));
+    }
+    return check;
+}
 
 FieldCheck CheckPort(std::wstring_view port) {
     for (wchar_t c : port)

@@ -2,11 +2,13 @@
 #include "ui/dialogs/CredentialsEditor.h"
 #include "config/StreamingServices.h"
 #include "config/TextRules.h"
+#include "engine/Platforms.h"
 #include "resources/resource.h"
 
 const CommandRoute<CEditStreamingCredentials> CEditStreamingCredentials::kRoutes[] = {
     {IDC_CREDENTIALS_NAME, EN_CHANGE, &CEditStreamingCredentials::OnNameChanged},
     {IDC_CREDENTIALS_URL, EN_CHANGE, &CEditStreamingCredentials::OnUrlChanged},
+    {IDC_CREDENTIALS_SERVICE, CBN_SELCHANGE, &CEditStreamingCredentials::OnServiceChanged},
     {IDC_CREDENTIALS_PORT, EN_CHANGE, &CEditStreamingCredentials::OnPortChanged},
     {IDC_CREDENTIALS_KEY, EN_CHANGE, &CEditStreamingCredentials::OnKeyChanged},
     {IDC_CREDENTIALS_APPLY, BN_CLICKED, &CEditStreamingCredentials::OnApply},
@@ -32,6 +34,8 @@ BOOL CEditStreamingCredentials::OnInitDialog() {
     Bind(m_editKey, IDC_CREDENTIALS_KEY);
     Bind(m_staticHint, IDC_CREDENTIALS_HINT);
     Bind(m_btnApply, IDC_CREDENTIALS_APPLY);
+    Bind(m_cmbService, IDC_CREDENTIALS_SERVICE);
+    for (const ServiceAddress& service : kServiceAddresses) m_cmbService.AddString(service.name);
     ApplyTheme(m_strTheme);
     FitLabelWidth(Item(IDC_CREDENTIALS_TITLE));
 
@@ -41,6 +45,7 @@ BOOL CEditStreamingCredentials::OnInitDialog() {
     m_editPort.SetText(m_strPort);
     m_editKey.SetText(m_strKey);
     m_bFilling = false;
+    ShowService();
     m_errors = {};
     if (m_nModifyMode) m_editName.Enable(false);  // a server keeps its name
     OnShowKey();  // masked whenever the editor opens
@@ -75,7 +80,21 @@ void CEditStreamingCredentials::OnNameChanged() {
 }
 
 void CEditStreamingCredentials::OnUrlChanged() {
-    if (!m_bFilling) Show(CheckRtmpUrl(m_editUrl.Text()), m_errors.url);
+    if (m_bFilling) return;
+    Show(CheckRtmpUrl(m_editUrl.Text()), m_errors.url);
+    ShowService();
+}
+
+// The service whose address the field holds, else Custom.
+void CEditStreamingCredentials::ShowService() {
+    m_cmbService.SetCurSel(0);
+    for (int i = 1; i < static_cast<int>(std::size(kServiceAddresses)); ++i)
+        if (EqualsIgnoringCase(m_editUrl.Text(), kServiceAddresses[i].url)) m_cmbService.SetCurSel(i);
+}
+
+void CEditStreamingCredentials::OnServiceChanged() {
+    const int chosen = m_cmbService.CurSel();
+    if (chosen > 0) m_editUrl.SetText(kServiceAddresses[chosen].url);  // checked as if typed
 }
 
 void CEditStreamingCredentials::OnPortChanged() {
@@ -126,6 +145,7 @@ bool CEditStreamingCredentials::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESU
     if (msg == WM_SHOWWINDOW && wParam && m_nPersistent) {
         m_editName.Enable(false);
         m_editUrl.Enable(false);
+        m_cmbService.Enable(false);
         // The focus must not stay in a field that was just locked.
         SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editKey.Handle()), TRUE);
     }

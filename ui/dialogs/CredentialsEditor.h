@@ -25,6 +25,8 @@ protected:
 private:
     void OnNameChanged();
     void OnUrlChanged();
+    void OnServiceChanged();  // fills the address with the service's own
+    void ShowService();
     void OnPortChanged();
     void OnKeyChanged();
     void OnShowKey();  // the key field masked unless "Show key" is ticked
@@ -36,6 +38,7 @@ private:
     static const CommandRoute<CEditStreamingCredentials> kRoutes[];
     static const ThemeException kLook[];
     CEdit m_editName, m_editUrl, m_editPort, m_editKey;
+    CComboBox m_cmbService;
     CStatic m_staticHint;
     CButton m_btnApply;
     bool m_bFilling = false;  // setting the fields on opening runs no check

@@ -26,6 +26,9 @@ constexpr wchar_t kNoAudio[] = L"Please Select an Audio Device or Mute Audio..";
 constexpr wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disable Video Overlay..";
 constexpr wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
 constexpr wchar_t kNoPrimarySource[] = L"Please Select a Primary Video Source for Recording Mode 'Other'..";
+constexpr wchar_t kBadBitrate[] = L"Please Enter a Video Bitrate that is a whole number from 300 to 20000 kbit/s..";
+constexpr const wchar_t* kOutputSizes[] = {L"Screen", L"1080p", L"720p", L"480p"};
+constexpr const wchar_t* kAudioCodecs[] = {L"MP3", L"AAC"};
 constexpr wchar_t kOverlayOrImage[] = L"You can only choose an overlay video or image at a time";
 
 std::wstring QuoteInName(const std::wstring& name) {
@@ -59,6 +62,7 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_DISABLE_VIDEO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnDisableVideoLabel},
     {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
     {IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnReconnectChannelsLabel},
+    {IDC_RECOMMENDED, BN_CLICKED, &CVandrelSettingsDlg::OnRecommended},
 };
 
 const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
@@ -104,6 +108,11 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_staticStereoMixHint, IDC_STEREO_MIX_HINT);
     Bind(m_editHotkey, IDC_HOTKEY);
     Bind(m_staticHotkeyState, IDC_HOTKEY_STATE);
+    Bind(m_editVideoBitrate, IDC_VIDEO_BITRATE);
+    Bind(m_cmbOutputSize, IDC_OUTPUT_SIZE);
+    Bind(m_cmbAudioCodec, IDC_AUDIO_CODEC);
+    for (const wchar_t* size : kOutputSizes) m_cmbOutputSize.AddString(size);
+    for (const wchar_t* codec : kAudioCodecs) m_cmbAudioCodec.AddString(codec);
     for (const wchar_t* mode : {kRecModeDesktop, kRecModeBuiltIn, kOther}) m_cmbRecordingMode.AddString(mode);
     for (const wchar_t* position : kPositions) m_cmbOverlayPosition.AddString(position);
     for (const wchar_t* rate : kFrameRates) m_cmbFrameRate.AddString(rate);
@@ -164,6 +173,15 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
         m_cmbFrameRate.SetText(fps);
 
     m_chkReconnectChannels.SetCheck(Settings().GetInt(m_szSettingsPath, kSection, L"ReconnectChannels", 0) == 1);
+    // Stream quality as stored; a hand-edited value the lists do not hold shows as the default,
+    // the bitrate as typed (Apply refuses it).
+    const std::wstring bitrate = ReadDevice(L"VideoBitrate");
+    m_editVideoBitrate.SetText(bitrate.empty() ? std::to_wstring(kDefaultVideoBitrate) : bitrate);
+    const int height = OutputHeightOf(ReadDevice(L"OutputSize"));
+    m_cmbOutputSize.SetCurSel(0);
+    for (int i = 1; i < 4; ++i)
+        if (height == OutputHeightOf(kOutputSizes[i])) m_cmbOutputSize.SetCurSel(i);
+    m_cmbAudioCodec.SetCurSel(AacOf(ReadDevice(L"AudioCodec")) == 1 ? 1 : 0);
     // The hotkey as it reads back; a key the system refused says so beside it.
     const std::wstring hotkey = ReadDevice(L"StartStopHotkey");
     const ParsedHotkey parsed = ParseHotkey(hotkey);
@@ -243,6 +261,14 @@ void CVandrelSettingsDlg::OnSoundDevicesLink() { UI().ShellOpen(m_hWnd, L"mmsys.
 
 void CVandrelSettingsDlg::OnClose() { EndDialog(IDCANCEL); }
 
+// What the platforms ask for a stream; set in the dialog only, Apply stores it.
+void CVandrelSettingsDlg::OnRecommended() {
+    if (!SelectStored(m_cmbFrameRate, L"30")) m_cmbFrameRate.SetText(L"30");
+    m_cmbOutputSize.SetCurSel(2);  // 720p
+    m_editVideoBitrate.SetText(L"3000");
+    m_cmbAudioCodec.SetCurSel(1);  // AAC
+}
+
 std::wstring CVandrelSettingsDlg::CheckChoices() const {
     const bool other = m_cmbRecordingMode.Text() == kOther;
     const bool overlay = !m_chkDisableVideo.IsChecked();
@@ -255,6 +281,7 @@ std::wstring CVandrelSettingsDlg::CheckChoices() const {
     if (sound && audio.empty()) return kNoAudio;
     if (overlay && video.empty()) return kNoOverlay;
     if (!AcceptedFrameRate(m_cmbFrameRate.Text())) return kBadFrameRate;
+    if (m_editVideoBitrate.Text().empty() || VideoBitrateOf(m_editVideoBitrate.Text()) == 0) return kBadBitrate;
     // The encoder gets each name between double quotes: one inside would end it early.
     const std::pair<bool, const std::wstring*> used[] = {{other, &primary}, {sound, &audio}, {overlay, &video}};
     for (const auto& [inUse, name] : used)
@@ -290,6 +317,9 @@ void CVandrelSettingsDlg::OnOK() {
     WriteDevice(L"RecordingDevice", m_result.recordingDevice);
     WriteDevice(L"DefaultRecordingFormat", m_cmbRecordingFormat.Text());
     WriteDevice(L"ReconnectChannels", Flag(m_chkReconnectChannels.IsChecked()));
+    WriteDevice(L"VideoBitrate", std::to_wstring(VideoBitrateOf(m_editVideoBitrate.Text())));
+    WriteDevice(L"OutputSize", m_cmbOutputSize.Text());
+    WriteDevice(L"AudioCodec", m_cmbAudioCodec.Text());
     if (hotkey.hotkey.virtualKey) WriteDevice(L"StartStopHotkey", HotkeyText(hotkey.hotkey));
     m_editHotkey.SetText(HotkeyText(hotkey.hotkey));
     if (!StartStopHotkey().Register(HotkeyText(hotkey.hotkey)) && StartStopHotkey().FirstRefusalOf(StartStopHotkey().Refused()))

@@ -42,6 +42,7 @@ private:
     void OnReconnectChannelsLabel();
     void OnSoundDevicesLink();
     void OnClose();
+    void OnRecommended();
 
     std::wstring ReadDevice(const wchar_t* key) const;
     void WriteDevice(const wchar_t* key, const std::wstring& value) const;
@@ -58,8 +59,8 @@ private:
     std::vector<DeviceName> m_videoDevices;
     MediaSettingsResult m_result;
     CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
-        m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat;
+        m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat, m_cmbOutputSize, m_cmbAudioCodec;
     CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;
     CStatic m_staticStereoMixHint, m_staticHotkeyState;
-    CEdit m_editHotkey;
+    CEdit m_editHotkey, m_editVideoBitrate;
 };

@@ -117,6 +117,9 @@ EncoderInputs CManageStreamingServerDlg::LineSettings() const {
         }
     }
     in.reconnectChannels = Settings().GetInt(m_szSettingsPath, L"Device", L"ReconnectChannels", 0) != 0;
+    in.videoBitrate = ReadDevice(L"VideoBitrate");
+    in.outputSize = ReadDevice(L"OutputSize");
+    in.audioCodec = ReadDevice(L"AudioCodec");
     const std::time_t now = std::time(nullptr);
     if (const std::tm* t = std::localtime(&now)) in.localTime = *t;
     return in;
@@ -148,7 +151,10 @@ void CManageStreamingServerDlg::ShowPlan() {
         for (CComboBox* combo : m_channels) combo->Enable(false);
         return;
     }
-    const SessionPlan plan = CurrentPlan(LineSettings());
+    const EncoderInputs line = LineSettings();
+    const SessionPlan plan = CurrentPlan(line);
+    // What a Start would send, before it is pressed.
+    SetDlgItemTextW(m_hWnd, IDC_UPLOAD, UploadText(plan.channelsInUse, VideoBitrateOf(line.videoBitrate)).c_str());
     for (int j = 0; j < 4; ++j) m_channels[j]->Enable(plan.refusedChannel < 0 || plan.refusedChannel == j);
     m_btnStart.Enable(plan.Launches());
     SetStatus(plan.Launches() ? m_strSessionNotice : plan.message);
@@ -193,8 +199,13 @@ void CManageStreamingServerDlg::OnStart() {
     }
     // Said before anything is launched: an encoder that is missing or mute, a capture source that is not there.
     if (!ReadyToStart(line)) return;
-    if (const std::wstring mode = ReadDevice(L"RecMode"); mode != line.recMode) {
-        line.recMode = mode;  // the user took the built-in capture
+    // Yes takes AAC from now on; No starts as it is.
+    const bool aac = !plan.aacQuestion.empty() &&
+                     UI().MessageBox(m_hWnd, plan.aacQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (aac) Settings().WriteString(m_szSettingsPath, L"Device", L"AudioCodec", L"AAC");
+    if (const std::wstring mode = ReadDevice(L"RecMode"); mode != line.recMode || aac) {
+        line.recMode = mode;  // the user took the built-in capture, or AAC
+        line.audioCodec = ReadDevice(L"AudioCodec");
         plan = CurrentPlan(line);
         g_strRecordingDevice = plan.recordingDevice;
         if (!plan.Launches()) return;

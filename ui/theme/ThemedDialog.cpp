@@ -83,6 +83,16 @@ void CThemedDialog::ApplyTheme(const std::wstring& themeName) {
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
+namespace {
+// Wine's SysLink deletes the brush its parent answers: a stock brush survives that (deleting one
+// does nothing), and takes its colour from the DC.
+LRESULT DarkStaticBrush(HDC dc) {
+    SetBkColor(dc, ColorDarkBackground);
+    SetDCBrushColor(dc, ColorDarkBackground);
+    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+}
+}  // namespace
+
 LRESULT CThemedDialog::OnControlColor(HDC dc, HWND control, UINT kind) const {
     const int id = GetDlgCtrlID(control);
     if (kind == CTLCOLOR_STATIC && (Has(id, ThemeRole::SideLink) || Has(id, ThemeRole::SidePanel))) {
@@ -97,8 +107,7 @@ LRESULT CThemedDialog::OnControlColor(HDC dc, HWND control, UINT kind) const {
         SetBkMode(dc, TRANSPARENT);
         // A light dialog must answer with a brush, or the default colouring undoes the colour.
         if (!m_dark) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
-        SetBkColor(dc, ColorDarkBackground);
-        return reinterpret_cast<LRESULT>(m_brBackground);
+        return DarkStaticBrush(dc);
     }
     // A disabled field must look disabled: the platform would show its text as bright as ever.
     const bool disabled = !IsWindowEnabled(control);
@@ -120,9 +129,8 @@ LRESULT CThemedDialog::OnControlColor(HDC dc, HWND control, UINT kind) const {
         return reinterpret_cast<LRESULT>(m_brField);
     case CTLCOLOR_STATIC:
         SetTextColor(dc, ColorWhite);
-        SetBkColor(dc, ColorDarkBackground);
         SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(m_brBackground);
+        return DarkStaticBrush(dc);
     }
     return 0;
 }
