@@ -1,6 +1,7 @@
 // The encoder command line: fixed pieces around the session's devices, servers and file.
 #include "engine/CommandLine.h"
 #include "config/TextRules.h"
+#include "engine/Platforms.h"
 #include "engine/Readiness.h"
 #include <cmath>
 #include <cwchar>
@@ -139,7 +140,8 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     for (const CStreamingServices& s : servers) {
         if (s.InUse != 1) continue;
         if (!SafeInTee(s.RtmpUrl) || !SafeInTee(s.Key)) return refuse(ComposeError::UnsafeValue, s.Name);
-        tee += (in.reconnectChannels ? kRecoveringFlvTarget : kFlvTarget) + TeeEscaped(s.RtmpUrl) + L"/" + TeeEscaped(s.Key) + L"|";
+        tee += (in.reconnectChannels ? kRecoveringFlvTarget : kFlvTarget) + TeeEscaped(EncoderUrl(s.RtmpUrl)) + L"/" +
+               TeeEscaped(s.Key) + L"|";
         out.channels.push_back(s.Name);
         channels = true;
     }

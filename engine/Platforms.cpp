@@ -69,6 +69,14 @@ std::wstring StreamScheme(std::wstring_view url) {
     return scheme == L"rtmp" || scheme == L"rtmps" ? scheme : L"";
 }
 
+std::wstring EncoderUrl(std::wstring_view url) {
+    std::wstring out(url);
+    const size_t mark = out.find(L"://");
+    if (mark != std::wstring::npos)
+        for (size_t i = 0; i < mark; ++i) out[i] = LowerAscii(out[i]);
+    return out;
+}
+
 std::wstring RtmpsForm(std::wstring_view url) {
     const Parts p = Split(url);
     return L"rtmps://" + p.host + L":443" + p.path;

@@ -13,6 +13,9 @@ bool TakesOnlyRtmps(Platform p);
 
 // "rtmp" or "rtmps" (any case in the address); "" for anything else.
 std::wstring StreamScheme(std::wstring_view url);
+// The address as the encoder opens it: its protocol names are lower case ("RTMPS://" is
+// "Protocol not found"); the rest as typed.
+std::wstring EncoderUrl(std::wstring_view url);
 // The address as RTMPS on port 443: "rtmps://live-api-s.facebook.com:443/rtmp".
 std::wstring RtmpsForm(std::wstring_view url);
 

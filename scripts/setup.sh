@@ -15,9 +15,10 @@ if [ -n "$need" ]; then
   done
 fi
 # Packaging and the real-encoder tests: NSIS, zip, the encoder, an RTMP server (also the relay's)
-# ss to see it listen, and python3 for the exe check's import table walk.
+# ss to see it listen, python3 for the exe check's import table walk, and nginx's stream module
+# with openssl for the TLS front of the RTMPS test.
 need=""
-for p in nsis zip unzip ffmpeg nginx libnginx-mod-rtmp iproute2 python3; do
+for p in nsis zip unzip ffmpeg nginx libnginx-mod-rtmp libnginx-mod-stream openssl iproute2 python3; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || need="$need $p"
 done
 if [ -n "$need" ]; then

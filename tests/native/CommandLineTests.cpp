@@ -145,8 +145,9 @@ TEST_F(CommandLineTest, OtherCaptureModeUsesThePrimarySourceEvenWhenEmpty) {
 TEST_F(CommandLineTest, TeeTargetsFollowListOrderAndLocalFileRows) {
     servers.AppendServer(Server(L"B", L"rtmp://b/live", L"", 1));
     servers.AppendServer(Server(L"Off", L"rtmp://off", L"x", 0));
-    servers.AppendServer(Server(L"A", L"rtmp://a/live", L"ka", 1));
-    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://b/live/|[f=flv:onfail=ignore]rtmp://a/live/ka\" -y");
+    servers.AppendServer(Server(L"A", L"RTMPS://A.example/Live", L"ka", 1));
+    // The encoder knows its protocols by lower-case names only; the rest goes as typed.
+    EXPECT_EQ(Tee(), L"\"[f=flv:onfail=ignore]rtmp://b/live/|[f=flv:onfail=ignore]rtmps://A.example/Live/ka\" -y");
 
     for (auto& s : {0, 2}) servers.ServerAt(s).InUse = 0;
     in.saveLocally = true;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kLivePort = 19560;  // nginx-rtmp listens here
 constexpr int kDeadPort = 19561;  // nothing listens here
+constexpr int kTlsPort = 19562;   // RTMPS: nginx's stream module with TLS in front of nginx-rtmp
 
 class RealEncoderReport : public MainWindowFixture {
 protected:
@@ -31,16 +32,25 @@ protected:
         EXPECT_EQ(CountProcesses(L"ffmpeg.exe"), 0) << "an encoder outlived its test";
         KillProcesses(L"ffmpeg.exe");
     }
-    // nginx-rtmp in the foreground on 127.0.0.1, as tests/e2e/rtmp.sh runs it.
-    void StartServer() {
+    // nginx-rtmp in the foreground on 127.0.0.1, as tests/e2e/rtmp.sh runs it, recording what it
+    // receives into rtmp\rec; with tls, a TLS front on kTlsPort with a certificate made here.
+    void StartServer(bool tls = false) {
         const std::string dir = HostQuoted(work / L"rtmp");
-        const std::string port = std::to_string(kLivePort);
+        const std::string port = std::to_string(kLivePort), tlsPort = std::to_string(kTlsPort);
+        const std::string front =
+            tls ? " 'stream { server { listen 127.0.0.1:" + tlsPort + " ssl; ssl_certificate cert.pem; "
+                  "ssl_certificate_key key.pem; proxy_pass 127.0.0.1:" + port + "; } }'" : "";
         const HostResult r = RunHost(
-            "mkdir -p " + dir + " && cd " + dir + " && printf '%s\\n' 'load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;' "
+            "mkdir -p " + dir + "/rec && cd " + dir + " && " +
+            (tls ? "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout key.pem -out cert.pem "
+                   "2>/dev/null && printf '%s\\n' 'load_module /usr/lib/nginx/modules/ngx_stream_module.so;' > nginx.conf && "
+                 : ": > nginx.conf && ") +
+            "printf '%s\\n' 'load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;' "
             "'daemon off; master_process off; worker_processes 1; pid nginx.pid; error_log error.log info;' "
             "'events { worker_connections 128; }' 'rtmp { server { listen 127.0.0.1:" + port +
-            "; application live { live on; } } }' > nginx.conf && (timeout 120 nginx -p . -e error.log -c nginx.conf "
-            "</dev/null >/dev/null 2>&1 &) && for i in $(seq 100); do ss -ltn | grep -q '127.0.0.1:" + port +
+            "; application live { live on; record all; record_path rec; } } }'" + front +
+            " >> nginx.conf && (timeout 120 nginx -p . -e error.log -c nginx.conf "
+            "</dev/null >/dev/null 2>&1 &) && for i in $(seq 100); do ss -ltn | grep -q '127.0.0.1:" + (tls ? tlsPort : port) +
             " ' && exit 0; sleep 0.1; done; exit 1");
         ASSERT_EQ(r.status, 0) << r.output;
         m_server = true;
@@ -101,4 +111,28 @@ TEST_F(RealEncoderReport, SessionWhoseOnlyChannelFailsEndsAndNamesIt) {
     Click(IDC_START);
     ASSERT_TRUE(PumpUntil([] { return g_bSessionRunning == 0; }, 40000)) << "still streaming";
     EXPECT_EQ(Status(), L"Streaming has stopped: no channel could be reached (Dead: connection refused).");
+}
+
+// The recommended quality through the real encoder to nginx, over RTMP and over RTMPS: H.264 at
+// 720p (the test screen is 1280x800) with AAC sound, recorded by nginx, decoding to its end.
+TEST_F(RealEncoderReport, AacAt720pReachesTheServerOverRtmpAndRtmps) {
+    StartServer(true);
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\nDemoMode=1\r\nVideoBitrate=3000\r\nOutputSize=720p\r\n"
+          L"AudioCodec=AAC\r\n[Plain]\r\nRtmpurl=rtmp://127.0.0.1:" + std::to_wstring(kLivePort) + L"/live\r\nKey=plainkey\r\n"
+          L"[Secure]\r\nRtmpurl=RTMPS://127.0.0.1:" + std::to_wstring(kTlsPort) + L"/live\r\nKey=securekey\r\n");
+    Choose(0, L"Plain");
+    Choose(1, L"Secure");
+    Click(IDC_START);
+    EXPECT_TRUE(PumpUntil([&] { return State(0) == L"Live" && State(1) == L"Live"; }, 30000))
+        << testing::PrintToString(State(0) + L" / " + State(1));
+    PumpFor(3000);
+    dlg->OnStop();
+    StopServer();
+    for (const wchar_t* key : {L"plainkey", L"securekey"}) {
+        const std::wstring file = work / (std::wstring(L"rtmp\\rec\\") + key + L".flv");
+        const HostResult probe = RunHost("ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 " +
+                                         HostQuoted(file) + " | sort");
+        EXPECT_EQ(probe.output, "aac\nh264,1152,720\n") << testing::PrintToString(std::wstring(key));
+        EXPECT_GE(PlaysTo(file, true), 2.0) << testing::PrintToString(std::wstring(key));
+    }
 }

@@ -8,6 +8,7 @@
 #include "ui/framework/UserInterface.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/SessionStatus.h"
+#include "engine/Platforms.h"
 
 namespace {
 constexpr UINT_PTR kReportTimer = 0x5E55;
@@ -53,7 +54,7 @@ std::wstring CManageStreamingServerDlg::BeginSessionReport(const ComposedCommand
         const int index = g_ServerList.FindServerByName(name);
         if (index < 0) continue;
         const CStreamingServices& s = g_ServerList.ServerAt(index);
-        targets.push_back({s.Name, s.RtmpUrl + L"/" + s.Key, s.Key, false});
+        targets.push_back({s.Name, EncoderUrl(s.RtmpUrl) + L"/" + s.Key, s.Key, false});
     }
     if (!command.localFile.empty()) {
         std::wstring path = command.localFile;
