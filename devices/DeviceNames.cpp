@@ -42,3 +42,11 @@ std::wstring EncoderDeviceName(std::wstring_view name, const std::vector<Capture
     const bool writable = PassableDeviceName(d->friendly) && d->friendly.find(L':') == std::wstring::npos;
     return (d->friendly == name && writable) || d->alternative.empty() ? d->friendly : d->alternative;
 }
+
+std::vector<DeviceName> AlsoRecordOffers(const std::vector<DeviceName>& audioDevices, std::wstring_view audioDevice) {
+    std::vector<DeviceName> system, others;
+    for (const DeviceName& name : audioDevices)
+        if (name != audioDevice) (name == kSystemSoundDevice || InternalSoundDevice(name) ? system : others).push_back(name);
+    system.insert(system.end(), others.begin(), others.end());
+    return system;
+}

@@ -23,6 +23,11 @@ struct AudioDeviceSplit {
 };
 AudioDeviceSplit SplitAudioDevices(const std::vector<DeviceName>& audioDevices);
 
+// What "Also record" offers beside the audio device: every other audio device, the sources of the
+// computer's own sound ("virtual-audio-capturer", "Stereo Mix (...)") first, order kept otherwise.
+inline constexpr wchar_t kSystemSoundDevice[] = L"virtual-audio-capturer";
+std::vector<DeviceName> AlsoRecordOffers(const std::vector<DeviceName>& audioDevices, std::wstring_view audioDevice);
+
 // A name the encoder can be given between double quotes.
 bool PassableDeviceName(std::wstring_view name);
 

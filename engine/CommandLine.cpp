@@ -179,12 +179,15 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     const bool builtIn = in.recMode == kRecModeBuiltIn;
     // Muted without any device to take the track from (a first run): a generated silent track.
     const bool silent = in.muteAudio != 0 && (builtIn || out.recordingDevice.empty());
-    std::wstring primary, recording, overlay, audio;
+    // A second sound device, mixed into the one track; not the audio device a second time.
+    const bool mix = in.muteAudio == 0 && !in.alsoRecord.empty() && in.alsoRecord != in.audioDevice;
+    std::wstring primary, recording, overlay, audio, second;
     const std::pair<std::wstring*, const std::wstring*> used[] = {
         {&primary, other ? &in.primaryVidSrc : nullptr},
         {&recording, in.muteAudio != 0 && !silent ? &out.recordingDevice : nullptr},
         {&overlay, in.disableVideo == 0 ? &in.videoDevice : nullptr},
-        {&audio, in.muteAudio == 0 ? &in.audioDevice : nullptr}};
+        {&audio, in.muteAudio == 0 ? &in.audioDevice : nullptr},
+        {&second, mix ? &in.alsoRecord : nullptr}};
     for (const auto& [name, stored] : used) {
         if (!stored) continue;
         *name = EncoderDeviceName(*stored, in.devices);
@@ -207,7 +210,15 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
                  L"-f dshow -i video=\"screen-capture-recorder\"", in.videoFps.c_str(), vsync);
 
     // 7, 8. Audio suffix, extra input and filter.
-    const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str());
+    // Mixed at full level each (the mix halves two inputs); the second device's gaps, such as a
+    // loopback source's while nothing plays, are filled with silence so that it never holds the
+    // track back, and the microphone's track decides its length.
+    const int mic = in.disableVideo == 0 ? 2 : 1;
+    const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str()) +
+        (mix ? Format(L" -f dshow -i audio=\"%ls\"", second.c_str()) : L"");
+    const std::wstring soundGraph = mix ? Format(L"[%d:a]aresample=async=1:first_pts=0[also]; [%d:a] [also] amix=inputs=2:"
+                                            L"duration=first:dropout_transition=0,volume=2", mic + 1, mic)
+                                   : L"amerge=inputs=1";
     const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", overlay.c_str());
     if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", recording.c_str());
     // The output size scales the composed picture: the overlay keeps its place and size on it. The
@@ -216,12 +227,12 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     const std::wstring overlayChain = position + (scale.empty() ? L"" : L"," + scale);
     if (in.disableVideo == 0 && in.muteAudio == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
-                                     L"%ls -filter_complex \"amerge=inputs=1\" ", 250, overlayChain.c_str(), a1.c_str());
+                                     L"%ls -filter_complex \"%ls\" ", 250, overlayChain.c_str(), a1.c_str(), soundGraph.c_str());
     else if (in.disableVideo == 0)
         cmd += overlayInput + Format(L" -filter_complex \"[1] scale=%d:-1[inner]; [0] [inner] overlay =%ls\" "
                                      L"%ls ", 250, overlayChain.c_str(), L"");
     else if (in.muteAudio == 0)
-        cmd += L" " + a1 + L" -filter_complex \"amerge=inputs=1\"";
+        cmd += L" " + a1 + L" -filter_complex \"" + soundGraph + L"\"";
 
     // 9. Stream maps. A silent track is the last input.
     if (silent)

@@ -16,6 +16,7 @@ struct EncoderInputs {
     int overlayVideoPos = 0;
     int muteAudio = 0;
     std::wstring audioDevice;
+    std::wstring alsoRecord;       // [Device] "AlsoRecord": mixed with the audio device; "" for none
     std::wstring recordingDevice;  // g_strRecordingDevice
     int screenWidth = 0;   // the primary screen, in pixels
     int screenHeight = 0;

@@ -48,6 +48,10 @@ std::wstring MissingDeviceMessage(const EncoderInputs& line) {
         return L"Streaming cannot start: the audio device \"" + line.audioDevice +
                L"\" is not connected to this computer. Please connect it, or choose another audio device in Media "
                L"Settings, and try again.";
+    if (line.muteAudio == 0 && !line.alsoRecord.empty() && !FindCaptureDevice(line.alsoRecord, line.devices))
+        return L"Streaming cannot start: the audio device \"" + line.alsoRecord +
+               L"\" (Also record) is not connected to this computer. Please connect it, or choose another in Media "
+               L"Settings, and try again.";
     if (line.disableVideo == 0 && line.videoDevice.empty())
         return L"Streaming cannot start: no Overlay Video Device is chosen. Please choose one in Media Settings, "
                L"or turn on Disable Video Overlay.";

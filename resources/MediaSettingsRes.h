@@ -45,3 +45,7 @@
 #define IDC_AUDIO_CODEC_LABEL        1178
 #define IDC_AUDIO_CODEC              1179
 #define IDC_RECOMMENDED              1180
+
+// Beyond the design: a second sound device mixed with the audio device.
+#define IDC_ALSO_RECORD_LABEL        1181
+#define IDC_ALSO_RECORD              1182

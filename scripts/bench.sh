@@ -1,8 +1,8 @@
 #!/bin/sh
-# Prints six ratios, each against a baseline measured in the same run: start-up and memory
+# Prints seven ratios, each against a baseline measured in the same run: start-up and memory
 # against a bare dialog program, the application's CPU over a session, Stop against the encoder
-# session alone, the real encoder's fan-out to four keys against one, and saving a 1 GB recording
-# as a real MP4 against copying it. Figures, not tests.
+# session alone, the real encoder's fan-out to four keys against one, its CPU at Output size 720p
+# against "Screen", and saving a 1 GB recording as a real MP4 against copying it. Figures, not tests.
 set -e
 . "$(dirname "$0")/lib.sh"
 build_tree win64 --target vandrel fake_encoder encoder_wrapper bench_probe bare_dialog session_line_tests >/dev/null
@@ -18,6 +18,9 @@ ln "$real" "$work/run-real/encoder/ffmpeg.exe" 2>/dev/null || cp "$real" "$work/
 # Start in "Desktop" needs the screen-capture filter, registered as on a machine ready to stream.
 "$WINE" reg add 'HKCR\CLSID\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\Instance\{7E570000-0000-0000-0000-0000000F1173}' \
   /v FriendlyName /d screen-capture-recorder /f >/dev/null 2>&1
+# And the sound device the settings name: a Start checks that it is connected.
+"$WINE" reg add 'HKCR\CLSID\{33D9A762-90C8-11D0-BD43-00A0C911CE86}\Instance\{7E570000-0000-0000-0000-0000000D0001}' \
+  /v FriendlyName /d Microphone /f >/dev/null 2>&1
 # A session that records locally, so Start is ready without any channel.
 printf '[Device]\r\nAudioDevice=Microphone\r\nVideoDevice=USB Camera\r\nDisableVideo=1\r\nDemoMode=1\r\n[Paths]\r\nVideo Local Folder=%s\r\n' \
   "$(winpath "$work/run/rec.mp4")" > "$work/app/Quillane/Vandrel/settings.ini"
@@ -86,10 +89,16 @@ fail() { echo "fan-out: $1" >&2; exit 1; }
 . "$root/tests/e2e/rtmp.sh"
 trap stop_rtmp EXIT
 start_rtmp "$work/rtmp" 19361
-# CPU ticks of one 10-second run with the tee target $1, ended by Ctrl+C.
+# CPU ticks of one 10-second run with the tee target $1, ended by Ctrl+C; with $2, the screen is
+# 1920x1080 and $2 is the line's -vf (the Output size's scale filter; "-" for none).
 cpu_of() {
-  tee_target="$1"; set --
-  while IFS= read -r a; do case "$a" in "[f=flv"*) a="$tee_target" ;; esac; set -- "$@" "$a"; done < "$work/args.txt"
+  tee_target="$1" scale="${2:-}"; set --
+  while IFS= read -r a; do
+    case "$a" in "[f=flv"*) a="$tee_target" ;; esac
+    [ -n "$scale" ] && a=$(printf '%s' "$a" | sed 's/testsrc2=size=1280x800/testsrc2=size=1920x1080/')
+    [ "$a" = -flags ] && [ -n "$scale" ] && [ "$scale" != - ] && set -- "$@" -vf "$scale"
+    set -- "$@" "$a"
+  done < "$work/args.txt"
   ffmpeg "$@" </dev/null >/dev/null 2>&1 & p=$!
   sleep 10; t=$(awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null) || fail "the encoder ended early"
   kill -INT $p; wait $p || true
@@ -100,6 +109,10 @@ four="${flv}$url/k1|${flv}$url/k2|${flv}$url/k3|${flv}$url/k4|${flv}$work/fan.mp
 one="${flv}$url/k1"
 f1=$(cpu_of "$one"); f4=$(cpu_of "$four"); f1=$((f1 + $(cpu_of "$one"))); f4=$((f4 + $(cpu_of "$four")))
 echo "fan-out:  $(ratio "$f4" "$f1")x  (encoder CPU for four keys and the file: $f4 ticks against $f1 for one key, two 10 s runs each; goal <= 1.1x)"
+# Output size: one key, a 1920x1080 screen sent at its own size and scaled to 720p.
+c1=$(cpu_of "$one" -); c7=$(cpu_of "$one" 'scale=-2:min(720\,ih)')
+c1=$((c1 + $(cpu_of "$one" -))); c7=$((c7 + $(cpu_of "$one" 'scale=-2:min(720\,ih)')))
+echo "720p:     $(ratio "$c7" "$c1")x  (encoder CPU at Output size 720p: $c7 ticks against $c1 at \"Screen\" for a 1920x1080 screen, two 10 s runs each; below 1x is the saving)"
 
 # The report reader's cost: two 3-minute sessions to two channels, reader on and off.
 sh "$root/scripts/bench-reader.sh"

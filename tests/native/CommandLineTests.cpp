@@ -340,6 +340,46 @@ TEST_F(CommandLineTest, StreamQualityTakesTheRatesTheSizeAndTheSoundCodec) {
     EXPECT_EQ(UploadText(0, 1000), L"");
 }
 
+TEST_F(CommandLineTest, AlsoRecordMixesASecondDeviceIntoTheOneTrack) {
+    servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
+    const std::wstring mix = L" -f dshow -i audio=\"Microphone\" -f dshow -i audio=\"Stereo Mix (Realtek Audio)\" "
+                             L"-filter_complex \"[%d:a]aresample=async=1:first_pts=0[also]; [%d:a] [also] amix=inputs=2:"
+                             L"duration=first:dropout_transition=0,volume=2\"";
+    const auto withInputs = [&](int mic) {
+        std::wstring text = mix;
+        text.replace(text.find(L"%d"), 2, std::to_wstring(mic + 1));
+        text.replace(text.find(L"%d"), 2, std::to_wstring(mic));
+        return text;
+    };
+    const struct { int overlay, mute; const wchar_t* mode; bool mixed; } rows[] = {
+        {0, 0, L"Desktop", true}, {1, 0, L"Desktop", true}, {0, 0, L"Desktop (built-in)", true},
+        {1, 0, L"Other", true}, {1, 1, L"Desktop", false}, {0, 1, L"Desktop (built-in)", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.mode)) + " overlay " + std::to_string(row.overlay) + " mute " +
+                     std::to_string(row.mute));
+        in.disableVideo = row.overlay ? 0 : 1;
+        in.muteAudio = row.mute;
+        in.recMode = row.mode;
+        in.primaryVidSrc = L"Capture Card";
+        in.alsoRecord = L"";
+        std::wstring expected = Compose().text;
+        if (row.mixed) {
+            // The design's line with the second input after the first, mixed in place of the merge; the maps stay.
+            const std::wstring merge = L" -f dshow -i audio=\"Microphone\" -filter_complex \"amerge=inputs=1\"";
+            ASSERT_NE(expected.find(merge), std::wstring::npos) << expected;
+            expected.replace(expected.find(merge), merge.size(), withInputs(row.overlay ? 2 : 1));
+        }
+        in.alsoRecord = L"Stereo Mix (Realtek Audio)";
+        EXPECT_EQ(Compose().text, expected);
+    }
+    in.muteAudio = 0;
+    in.alsoRecord = L"";
+    const std::wstring alone = Compose().text;
+    in.alsoRecord = in.audioDevice;  // the audio device a second time is the audio device once
+    EXPECT_EQ(Compose().text, alone);
+}
+
 TEST_F(CommandLineTest, LongLinesAreWholeUpToTheProcessLimit) {
     const std::wstring longKey(2000, L'k');
     for (const wchar_t* n : {L"A", L"B", L"C", L"D"})

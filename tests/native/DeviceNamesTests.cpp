@@ -49,3 +49,9 @@ TEST(DeviceNames, TheEncoderIsGivenANameItMatchesAndCanSplit) {
     for (const auto& row : rows)
         EXPECT_EQ(EncoderDeviceName(row.stored, devices), row.given) << testing::PrintToString(std::wstring(row.stored));
 }
+
+TEST(DeviceNames, AlsoRecordOffersTheComputersSoundFirstAndNeverTheAudioDevice) {
+    EXPECT_EQ(AlsoRecordOffers({L"Mic A", L"Line In", L"Stereo Mix (Realtek)", L"virtual-audio-capturer", L"Mic B"}, L"Mic A"),
+              (std::vector<DeviceName>{L"Stereo Mix (Realtek)", L"virtual-audio-capturer", L"Line In", L"Mic B"}));
+    EXPECT_EQ(AlsoRecordOffers({L"Mic A"}, L"Mic A"), std::vector<DeviceName>{});
+}

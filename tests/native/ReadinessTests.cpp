@@ -76,12 +76,14 @@ TEST(Readiness, TheAudioDeviceAndTheOverlayCameraMustBePresent) {
         {0, 1, L"Gone Mic", L"Gone Cam", L"the audio device \"Gone Mic\" is not connected"},
         {1, 0, L"Gone Mic", L"Gone Cam", L"the Overlay Video Device \"Gone Cam\" is not connected"},
         {1, 0, L"", L"", L"no Overlay Video Device is chosen"},
+        {0, 1, L"Line In (Realtek Audio)", L"", L"the audio device \"Gone Mix\" (Also record) is not connected"},
     };
     for (const auto& row : rows) {
         line.muteAudio = row.mute;
         line.disableVideo = row.noOverlay;
         line.audioDevice = row.audio;
         line.videoDevice = row.camera;
+        line.alsoRecord = row.named && std::wstring(row.named).find(L"Also") != std::wstring::npos ? L"Gone Mix" : L"";
         const std::wstring message = MissingDeviceMessage(line);
         if (!row.named) EXPECT_EQ(message, L"") << testing::PrintToString(std::wstring(row.audio));
         else EXPECT_EQ(message.find(std::wstring(L"Streaming cannot start: ") + row.named), 0u) << testing::PrintToString(message);

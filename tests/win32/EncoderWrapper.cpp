@@ -53,7 +53,7 @@ std::wstring GeneratedInputs(std::wstring line) {
         line.erase(7, end + 1 - 7);  // the frame rate belongs to the DirectShow input
     }
     std::wstring out;
-    int videos = 0;
+    int videos = 0, audios = 0;
     for (size_t at = 0; at < line.size();) {
         const size_t from = at;
         if (TakeQuoted(line, at, L"-f dshow -i video=\"")) {
@@ -68,7 +68,10 @@ std::wstring GeneratedInputs(std::wstring line) {
             }
             ++videos;
         } else if (TakeQuoted(line, at, L"-f dshow -i audio=\"")) {
-            out += L"-f lavfi -i sine=frequency=880:sample_rate=44100";
+            // The audio device a 440 Hz tone, a second one ("Also record") 1000 Hz.
+            // Paced as a device is (-re), not read as fast as it generates.
+            out += audios++ == 0 ? L"-re -f lavfi -i sine=frequency=440:sample_rate=44100"
+                                 : L"-re -f lavfi -i sine=frequency=1000:sample_rate=44100";
         } else {
             out += line[from];
             at = from + 1;

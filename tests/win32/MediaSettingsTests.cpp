@@ -192,7 +192,7 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
               L"[Paths]\r\nVideo Local Folder=C:\\v\\a.mp4\r\n[Device]\r\nAudioDevice=Microphone (USB Audio)\r\n"
               L"VideoDevice=USB Camera\r\nMuteAudio=1\r\nDisableVideo=0\r\nTheme=Light\r\nRecMode=Desktop\r\nPrimaryVidSrc=\r\n"
               L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
-              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\n"
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\nAlsoRecord=\r\n"
               L"DemoMode=1\r\n");
     // The reconnect option: its label toggles it, Apply stores it, the next opening shows it.
     user.OnNextModal([](HWND d) {
@@ -330,7 +330,7 @@ TEST_F(MediaSettingsTest, ANonAnsiDeviceAppliedIntoAnAnsiFileWrittenElsewhereKee
               L"[Caf\u00e9 Live]\r\nRtmpurl=rtmp://caf\u00e9.example/live\r\nKey=k\u00e9y\r\n"
               L"[Device]\r\nAudioDevice=" + device + L"\r\nVideoDevice=\r\nMuteAudio=0\r\nDisableVideo=1\r\nTheme=\r\n"
               L"RecMode=Desktop\r\nPrimaryVidSrc=\r\nOverlayVideoPos=\r\nVideoFPS=12\r\nRecordingDevice=Stereo Mix (Realtek Audio)\r\n"
-              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\n"
+              L"DefaultRecordingFormat=mp4\r\nReconnectChannels=0\r\nVideoBitrate=1000\r\nOutputSize=Screen\r\nAudioCodec=MP3\r\nAlsoRecord=\r\n"
               L"DemoMode=1\r\n");
     // The next start reads the device back as chosen.
     Rebuild();

@@ -4,6 +4,7 @@
 #include "engine/EncoderProcess.h"
 #include "engine/Mp4Conversion.h"
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -126,6 +127,52 @@ TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
     const double playsTo = PlaysTo(file);
     std::printf("The built-in capture decodes to %.2f s\n", playsTo);
     EXPECT_GE(playsTo, 1.5);
+}
+
+// "Also record": the wrapper's 440 Hz microphone and 1000 Hz second device in the one track, each
+// at its level alone (within 3 dB), and the sound not cut short by the mix: against the same
+// session without it, its end moves by less than 0.3 s.
+TEST_F(RealEncoderSession, AlsoRecordMixesBothDevicesAtTheirOwnLevelsForTheWholeRecording) {
+    // Mean level of one tone (a narrow band around it) in a file, in dB.
+    const auto level = [](const std::string& input, int hz) {
+        const HostResult r = RunHost("ffmpeg -hide_banner -nostats -i " + input + " -af bandpass=f=" + std::to_string(hz) +
+                                     ":width_type=q:w=10,volumedetect -f null - 2>&1 | sed -n 's/.*mean_volume: \\(.*\\) dB/\\1/p'");
+        return std::atof(r.output.c_str());
+    };
+    const auto last = [](const std::wstring& file, const char* stream) {
+        return std::atof(RunHost(std::string("ffprobe -v error -select_streams ") + stream +
+                                 " -show_entries packet=pts_time -of csv=p=0 " + HostQuoted(file) + " | sort -n | tail -1")
+                             .output.c_str());
+    };
+    double shortfall[2] = {};
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nMuteAudio=0\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    for (int mixed = 0; mixed < 2; ++mixed) {
+        const std::wstring file = work / (mixed ? L"both.mp4" : L"one.mp4");
+        // Read at each Start, as Apply in Media Settings leaves it.
+        WritePrivateProfileStringW(L"Device", L"AlsoRecord", mixed ? L"Microphone (USB Audio)" : L"", SettingsIni().c_str());
+        ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
+        TypePath(file);
+        ClearWrapperReport(work.Path());
+        Click(IDC_START);
+        ASSERT_TRUE(Encode(file, 4)) << "the real encoder did not write " << std::string(file.begin(), file.end());
+        TimedStop();
+        ASSERT_TRUE(Saved());
+        const double video = last(file, "v");
+        shortfall[mixed] = video - last(file, "a");
+        std::printf("%s: picture to %.2f s, sound %.2f s shorter\n", mixed ? "mixed" : "alone", video, shortfall[mixed]);
+        EXPECT_GE(video, 3.0);
+        if (!mixed) continue;
+        const std::string alone = HostQuoted(work / L"alone.mp3");
+        for (int hz : {440, 1000}) {
+            RunHost("ffmpeg -v error -y -f lavfi -i sine=frequency=" + std::to_string(hz) +
+                    ":sample_rate=44100 -t 4 -c:a libmp3lame -q:a 2 -ar 44100 -ac 2 " + alone);
+            const double inMix = level(HostQuoted(file), hz), own = level(alone, hz);
+            std::printf("%d Hz: %.1f dB mixed, %.1f dB alone\n", hz, inMix, own);
+            EXPECT_NEAR(inMix, own, 3.0) << hz << " Hz";
+        }
+    }
+    EXPECT_NEAR(shortfall[1], shortfall[0], 0.3);
 }
 
 // A device name the encoder would split at its ':' goes in as the alternative name, which the real

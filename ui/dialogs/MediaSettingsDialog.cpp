@@ -27,6 +27,9 @@ constexpr wchar_t kNoOverlay[] = L"Please Select an Overlay Video Device or Disa
 constexpr wchar_t kBadFrameRate[] = L"Please Enter a Video Frame Rate that is a whole number from 1 to 240..";
 constexpr wchar_t kNoPrimarySource[] = L"Please Select a Primary Video Source for Recording Mode 'Other'..";
 constexpr wchar_t kBadBitrate[] = L"Please Enter a Video Bitrate that is a whole number from 300 to 20000 kbit/s..";
+constexpr wchar_t kNoAlsoRecord[] = L"None";
+// Below the design's own line, which says how to enable Stereo Mix.
+constexpr wchar_t kNoSystemSound[] = L"Or, to also record it: install Screen Capturer Recorder.";
 constexpr const wchar_t* kOutputSizes[] = {L"Screen", L"1080p", L"720p", L"480p"};
 constexpr const wchar_t* kAudioCodecs[] = {L"MP3", L"AAC"};
 constexpr wchar_t kOverlayOrImage[] = L"You can only choose an overlay video or image at a time";
@@ -58,6 +61,7 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_RECORDING_MODE, CBN_SELCHANGE, &CVandrelSettingsDlg::OnRecordingModeChanged},
     {IDC_MUTE_AUDIO, BN_CLICKED, &CVandrelSettingsDlg::OnMuteAudio},
     {IDC_MUTE_AUDIO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnMuteAudioLabel},
+    {IDC_AUDIO_DEVICE, CBN_SELCHANGE, &CVandrelSettingsDlg::OnAudioDeviceChanged},
     {IDC_DISABLE_VIDEO, BN_CLICKED, &CVandrelSettingsDlg::OnDisableVideo},
     {IDC_DISABLE_VIDEO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnDisableVideoLabel},
     {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
@@ -111,6 +115,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_editVideoBitrate, IDC_VIDEO_BITRATE);
     Bind(m_cmbOutputSize, IDC_OUTPUT_SIZE);
     Bind(m_cmbAudioCodec, IDC_AUDIO_CODEC);
+    Bind(m_cmbAlsoRecord, IDC_ALSO_RECORD);
     for (const wchar_t* size : kOutputSizes) m_cmbOutputSize.AddString(size);
     for (const wchar_t* codec : kAudioCodecs) m_cmbAudioCodec.AddString(codec);
     for (const wchar_t* mode : {kRecModeDesktop, kRecModeBuiltIn, kOther}) m_cmbRecordingMode.AddString(mode);
@@ -152,13 +157,17 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
 
     // 7. Overlay rule, then the audio combo follows Mute.
     OnDisableVideo();
-    m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked());
+    OnMuteAudio();
 
     // 8. Audio combo: the internal sound device is remembered, not offered.
     const AudioDeviceSplit audio = SplitAudioDevices(m_audioDevices);
     for (const DeviceName& name : audio.offered) m_cmbAudioDevice.AddString(name);
     m_result.recordingDevice = audio.recordingDevice;
     SelectStored(m_cmbAudioDevice, audioDevice);
+    FillAlsoRecord(ReadDevice(L"AlsoRecord"));
+    const std::vector<DeviceName> also = AlsoRecordOffers(m_audioDevices, L"");
+    if (also.empty() || (also[0] != kSystemSoundDevice && !InternalSoundDevice(also[0])))
+        m_staticStereoMixHint.SetText(m_staticStereoMixHint.Text() + L"\r\n" + kNoSystemSound);
 
     // 9. Overlay devices.
     m_videoDevices = ListVideoInputDevices();
@@ -191,7 +200,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     // 11, 12. First use: muted, and the defaults written before the user does anything.
     if (audioDevice.empty()) {
         m_chkMuteAudio.SetCheck(true);
-        m_cmbAudioDevice.Enable(false);
+        OnMuteAudio();
         WriteDevice(L"AudioDevice", m_cmbAudioDevice.Text());
         WriteDevice(L"VideoDevice", videoDevice);
         WriteDevice(L"MuteAudio", Flag(m_chkMuteAudio.IsChecked()));
@@ -234,7 +243,24 @@ void CVandrelSettingsDlg::ShowHotkeyState() {
     m_staticHotkeyState.SetText(refused ? L"in use by another program" : L"");
 }
 
-void CVandrelSettingsDlg::OnMuteAudio() { m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked()); }
+void CVandrelSettingsDlg::OnMuteAudio() {
+    m_cmbAudioDevice.Enable(!m_chkMuteAudio.IsChecked());
+    m_cmbAlsoRecord.Enable(!m_chkMuteAudio.IsChecked());
+}
+
+// "None", then every audio device but the chosen one; chosen is kept when still offered.
+void CVandrelSettingsDlg::FillAlsoRecord(const std::wstring& chosen) {
+    SendMessageW(m_cmbAlsoRecord.Handle(), CB_RESETCONTENT, 0, 0);
+    m_cmbAlsoRecord.AddString(kNoAlsoRecord);
+    for (const DeviceName& name : AlsoRecordOffers(m_audioDevices, m_cmbAudioDevice.Text())) m_cmbAlsoRecord.AddString(name);
+    const int at = chosen.empty() ? 0 : m_cmbAlsoRecord.FindExact(chosen);
+    m_cmbAlsoRecord.SetCurSel(at < 0 ? 0 : at);
+}
+
+void CVandrelSettingsDlg::OnAudioDeviceChanged() {
+    const int at = m_cmbAlsoRecord.CurSel();
+    FillAlsoRecord(at > 0 ? m_cmbAlsoRecord.Text() : L"");
+}
 
 void CVandrelSettingsDlg::OnMuteAudioLabel() {
     m_chkMuteAudio.SetCheck(!m_chkMuteAudio.IsChecked());
@@ -320,6 +346,7 @@ void CVandrelSettingsDlg::OnOK() {
     WriteDevice(L"VideoBitrate", std::to_wstring(VideoBitrateOf(m_editVideoBitrate.Text())));
     WriteDevice(L"OutputSize", m_cmbOutputSize.Text());
     WriteDevice(L"AudioCodec", m_cmbAudioCodec.Text());
+    WriteDevice(L"AlsoRecord", m_cmbAlsoRecord.CurSel() > 0 ? m_cmbAlsoRecord.Text() : L"");
     if (hotkey.hotkey.virtualKey) WriteDevice(L"StartStopHotkey", HotkeyText(hotkey.hotkey));
     m_editHotkey.SetText(HotkeyText(hotkey.hotkey));
     if (!StartStopHotkey().Register(HotkeyText(hotkey.hotkey)) && StartStopHotkey().FirstRefusalOf(StartStopHotkey().Refused()))

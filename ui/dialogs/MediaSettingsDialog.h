@@ -36,6 +36,8 @@ protected:
 private:
     void OnRecordingModeChanged();
     void OnMuteAudio();
+    void OnAudioDeviceChanged();
+    void FillAlsoRecord(const std::wstring& chosen);
     void OnMuteAudioLabel();
     void OnDisableVideo();  // the overlay rule
     void OnDisableVideoLabel();
@@ -59,7 +61,8 @@ private:
     std::vector<DeviceName> m_videoDevices;
     MediaSettingsResult m_result;
     CComboBox m_cmbRecordingMode, m_cmbPrimaryVideoSource, m_cmbAudioDevice, m_cmbOverlayDevice,
-        m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat, m_cmbOutputSize, m_cmbAudioCodec;
+        m_cmbOverlayPosition, m_cmbFrameRate, m_cmbRecordingFormat, m_cmbOutputSize, m_cmbAudioCodec,
+        m_cmbAlsoRecord;
     CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;
     CStatic m_staticStereoMixHint, m_staticHotkeyState;
     CEdit m_editHotkey, m_editVideoBitrate;

@@ -97,6 +97,7 @@ EncoderInputs CManageStreamingServerDlg::LineSettings() const {
     in.overlayVideoPos = m_nOverlayVideoPos;
     in.muteAudio = m_nMuteAudio;
     in.audioDevice = m_strAudioDevice;
+    in.alsoRecord = ReadDevice(L"AlsoRecord");
     in.recordingDevice = g_strRecordingDevice;
     in.screenWidth = m_nScreenWidth;
     in.screenHeight = m_nScreenHeight;
