@@ -18,13 +18,18 @@ EncoderReadiness ProbeEncoder(const std::wstring& path) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = write;
+    // The version is said on standard output; the error output can start with other lines (with
+    // FFREPORT set, "ffmpeg started on …" and "Report written to …"), so it goes nowhere.
+    HANDLE nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    si.hStdOutput = write;
+    si.hStdError = nowhere;
     std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
     PROCESS_INFORMATION pi{};
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);  // it runs where a session runs it
     const bool started = CreateOwnedProcess(path, commandLine, CREATE_NO_WINDOW, folder.empty() ? nullptr : folder.c_str(),
                                             si, pi, nullptr, TRUE);
     CloseHandle(write);
+    if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
     if (!started) {
         CloseHandle(read);
         return EncoderReadiness::NoAnswer;

@@ -12,6 +12,12 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 cp "$bin/encoder_wrapper.exe" "$work/run/ffmpeg.exe"
 real=/opt/vandrel/ffmpeg-win32-x64/ffmpeg.exe
 ln "$real" "$work/run/encoder/ffmpeg.exe" 2>/dev/null || cp "$real" "$work/run/encoder/ffmpeg.exe"
+# The screen-capture filter and the sound device the settings name, which a Start checks (a test
+# program run before removes both with its own fixtures).
+"$WINE" reg add 'HKCR\CLSID\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\Instance\{7E570000-0000-0000-0000-0000000F1173}' \
+  /v FriendlyName /d screen-capture-recorder /f >/dev/null 2>&1
+"$WINE" reg add 'HKCR\CLSID\{33D9A762-90C8-11D0-BD43-00A0C911CE86}\Instance\{7E570000-0000-0000-0000-0000000D0001}' \
+  /v FriendlyName /d Microphone /f >/dev/null 2>&1
 # nginx-rtmp for both sessions (tests/e2e/rtmp.sh gives its server two minutes, too few here).
 mkdir -p "$work/rtmp"
 printf '%s\n' "load_module /usr/lib/nginx/modules/ngx_rtmp_module.so;" \

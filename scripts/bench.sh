@@ -92,11 +92,13 @@ start_rtmp "$work/rtmp" 19361
 # CPU ticks of one 10-second run with the tee target $1, ended by Ctrl+C; with $2, the screen is
 # 1920x1080 and $2 is the line's -vf (the Output size's scale filter; "-" for none).
 cpu_of() {
-  tee_target="$1" scale="${2:-}"; set --
+  tee_target="$1" scale="${2:-}" scaled=""; set --
   while IFS= read -r a; do
     case "$a" in "[f=flv"*) a="$tee_target" ;; esac
     [ -n "$scale" ] && a=$(printf '%s' "$a" | sed 's/testsrc2=size=1280x800/testsrc2=size=1920x1080/')
-    [ "$a" = -flags ] && [ -n "$scale" ] && [ "$scale" != - ] && set -- "$@" -vf "$scale"
+    # As the application scales: after the overlay in its chain, or -vf without one.
+    case "$a" in *"] overlay ="*) [ -n "$scale" ] && [ "$scale" != - ] && a="$a,$scale" && scaled=1 ;; esac
+    [ "$a" = -flags ] && [ -n "$scale" ] && [ "$scale" != - ] && [ -z "${scaled:-}" ] && set -- "$@" -vf "$scale"
     set -- "$@" "$a"
   done < "$work/args.txt"
   ffmpeg "$@" </dev/null >/dev/null 2>&1 & p=$!

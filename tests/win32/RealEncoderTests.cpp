@@ -129,6 +129,22 @@ TEST_F(RealEncoderSession, BuiltInCaptureRecordsTheWholePrimaryScreen) {
     EXPECT_GE(playsTo, 1.5);
 }
 
+// A user's own FFREPORT reaches the encoder's version check too, which then writes two lines of its
+// own to its error output before anything else: the check reads the version where it is said.
+TEST_F(RealEncoderSession, AStartWorksWithTheUsersOwnEncoderReportSet) {
+    const std::wstring file = work / L"report.mp4";
+    SetEnvironmentVariableW(L"FFREPORT", (L"file=" + (work / L"own-report.log") + L":level=32").c_str());
+    Build(L"[Device]\r\nRecMode=Desktop (built-in)\r\nMuteAudio=1\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(file);
+    Click(IDC_START);
+    const bool encoding = Encode(file, 1);
+    SetEnvironmentVariableW(L"FFREPORT", nullptr);
+    EXPECT_TRUE(encoding) << testing::PrintToString(user.Boxes().empty() ? std::wstring() : user.Boxes().back().text);
+    TimedStop();
+    EXPECT_TRUE(Saved());
+}
+
 // "Also record": the wrapper's 440 Hz microphone and 1000 Hz second device in the one track, each
 // at its level alone (within 3 dB), and the sound not cut short by the mix: against the same
 // session without it, its end moves by less than 0.3 s.
