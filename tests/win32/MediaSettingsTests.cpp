@@ -87,6 +87,25 @@ protected:
     }
 };
 
+// The stand-in encoder in a folder of its own, the current one while this lives.
+struct StandInEncoder {
+    StandInEncoder() {
+        GetCurrentDirectoryW(MAX_PATH, oldDir);
+        SetCurrentDirectoryW(work.Path().c_str());
+        FreeConsole();
+        EXPECT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    }
+    ~StandInEncoder() { SetCurrentDirectoryW(oldDir); }
+    // The line a Start gave it, once it has written it.
+    std::wstring Line() const {
+        const std::wstring log = work / L"fake_encoder.log";
+        EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000));
+        return ReadWholeFile(log);
+    }
+    TempFolder work{L"work"};
+    wchar_t oldDir[MAX_PATH] = {};
+};
+
 const std::wstring kStored =
     L"[Device]\r\nAudioDevice=microphone (usb audio)\r\nVideoDevice=USB Camera\r\nMuteAudio=0\r\nDisableVideo=0\r\n"
     L"OverlayVideoPos=Top Left\r\nVideoFPS=24\r\nDemoMode=1\r\nHandWritten=x\r\n";
@@ -209,12 +228,7 @@ TEST_F(MediaSettingsTest, ApplyRewritesTheSectionInOrderAndCloseWritesNothing) {
 
 // The recommended quality is set in the dialog, stored by Apply, said below the channels and sent.
 TEST_F(MediaSettingsTest, RecommendedForStreamingIsStoredByApplyAndTheNextStartSendsIt) {
-    TempFolder work{L"work"};
-    wchar_t oldDir[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, oldDir);
-    SetCurrentDirectoryW(work.Path().c_str());
-    FreeConsole();
-    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    StandInEncoder encoder;
     Build(kThreeServers);
     Choose(0, L"Twitch");
     Choose(1, L"Beta");
@@ -231,23 +245,15 @@ TEST_F(MediaSettingsTest, RecommendedForStreamingIsStoredByApplyAndTheNextStartS
         EXPECT_NE(ini.find(key), std::wstring::npos) << testing::PrintToString(std::wstring(key));
     EXPECT_EQ(Text(IDC_UPLOAD), L"Upload: 2 \u00D7 3.2 Mbit/s = 6.3 Mbit/s");
     Click(IDC_START);
-    const std::wstring log = work / L"fake_encoder.log";
-    EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000));
+    const std::wstring line = encoder.Line();
     dlg->OnStop();
-    SetCurrentDirectoryW(oldDir);
-    const std::wstring line = ReadWholeFile(log);
     for (const wchar_t* piece : {L"ffmpeg -framerate 30 ", L" -vf \"scale=-2:min(720\\,ih)\" ",
                                  L" -b:v 3000k -minrate 3000k -maxrate 3000k -bufsize:v 3000k ", L" -c:a aac -b:a 160k -ar 44100 "})
         EXPECT_NE(line.find(piece), std::wstring::npos) << testing::PrintToString(std::wstring(piece)) << testing::PrintToString(line);
 }
 
 TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
-    TempFolder work{L"work"};
-    wchar_t oldDir[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, oldDir);
-    SetCurrentDirectoryW(work.Path().c_str());
-    FreeConsole();
-    ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\fake_encoder.exe").c_str(), (work / L"ffmpeg.exe").c_str(), FALSE));
+    StandInEncoder encoder;
     Build(kThreeServers);
     OpenMediaSettings([](HWND d) {
         Press(d, IDC_MUTE_AUDIO);
@@ -260,11 +266,8 @@ TEST_F(MediaSettingsTest, StartAfterApplyLaunchesTheEncoderWithTheChoices) {
     });
     Choose(0, L"Twitch");
     Click(IDC_START);
-    const std::wstring log = work / L"fake_encoder.log";
-    EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(log).find(L'\n') != std::wstring::npos; }, 15000));
+    const std::wstring line = encoder.Line();
     dlg->OnStop();
-    SetCurrentDirectoryW(oldDir);
-    const std::wstring line = ReadWholeFile(log);
     // The camera shown by its description goes in by the name the encoder finds it by.
     EXPECT_EQ(line.substr(0, line.find(L'\n')),
               L"ffmpeg -framerate 30 -hwaccel auto  -vsync 1 -loglevel quiet -re -rtbufsize 1500M -f dshow "
