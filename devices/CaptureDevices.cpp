@@ -90,6 +90,7 @@ std::vector<CaptureDevice> CaptureDevicesOf(const GUID& category) {
             if (!ReadProperty(*bag.Get(), L"Description", d.shown) && !friendly) continue;
             if (d.shown.empty()) d.shown = d.friendly;
             d.alternative = AlternativeName(*device.Get());
+            d.video = IsEqualGUID(category, kVideoInputDeviceCategory) != 0;
             names.push_back(std::move(d));
         }
     }

@@ -43,10 +43,12 @@ std::wstring EncoderDeviceName(std::wstring_view name, const std::vector<Capture
     return (d->friendly == name && writable) || d->alternative.empty() ? d->friendly : d->alternative;
 }
 
+bool SystemSoundDevice(std::wstring_view name) { return name == kSystemSoundDevice || InternalSoundDevice(name); }
+
 std::vector<DeviceName> AlsoRecordOffers(const std::vector<DeviceName>& audioDevices, std::wstring_view audioDevice) {
     std::vector<DeviceName> system, others;
     for (const DeviceName& name : audioDevices)
-        if (name != audioDevice) (name == kSystemSoundDevice || InternalSoundDevice(name) ? system : others).push_back(name);
+        if (name != audioDevice) (SystemSoundDevice(name) ? system : others).push_back(name);
     system.insert(system.end(), others.begin(), others.end());
     return system;
 }

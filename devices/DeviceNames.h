@@ -26,6 +26,7 @@ AudioDeviceSplit SplitAudioDevices(const std::vector<DeviceName>& audioDevices);
 // What "Also record" offers beside the audio device: every other audio device, the sources of the
 // computer's own sound ("virtual-audio-capturer", "Stereo Mix (...)") first, order kept otherwise.
 inline constexpr wchar_t kSystemSoundDevice[] = L"virtual-audio-capturer";
+bool SystemSoundDevice(std::wstring_view name);
 std::vector<DeviceName> AlsoRecordOffers(const std::vector<DeviceName>& audioDevices, std::wstring_view audioDevice);
 
 // A name the encoder can be given between double quotes.
@@ -36,6 +37,7 @@ struct CaptureDevice {
     DeviceName shown;          // its "Description", else its friendly name
     std::wstring friendly;     // "FriendlyName"
     std::wstring alternative;  // the moniker's display name with ':' as '_', as the encoder spells it
+    bool video = false;        // of the video capture category
 };
 
 // The device stored as name: by the name shown, else by its friendly name; nullptr when none is.

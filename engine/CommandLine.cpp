@@ -52,6 +52,17 @@ std::wstring SeparateFileStamp(const std::tm& t) {
     return buf;
 }
 
+// The value of a whole number of at most digits digits, written bare, from lo to hi; 0 otherwise.
+int WholeNumberIn(std::wstring_view text, size_t digits, int lo, int hi) {
+    if (text.empty() || text.size() > digits) return 0;
+    int value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        value = value * 10 + (c - L'0');
+    }
+    return value >= lo && value <= hi ? value : 0;
+}
+
 }  // namespace
 
 std::wstring SeparateFileName(const std::wstring& path, const std::tm& time, int copy) {
@@ -76,16 +87,7 @@ std::wstring OverlayPosition(int width, int height, int index) {
     return Format(L"%d:%d", x, y);
 }
 
-int VideoBitrateOf(std::wstring_view text) {
-    if (text.empty()) return kDefaultVideoBitrate;
-    if (text.size() > 5) return 0;
-    int value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return 0;
-        value = value * 10 + (c - L'0');
-    }
-    return value >= 300 && value <= 20000 ? value : 0;
-}
+int VideoBitrateOf(std::wstring_view text) { return text.empty() ? kDefaultVideoBitrate : WholeNumberIn(text, 5, 300, 20000); }
 
 int OutputHeightOf(std::wstring_view text) {
     if (text.empty() || EqualsIgnoringCase(text, L"Screen")) return 0;
@@ -105,15 +107,7 @@ std::wstring UploadText(int channels, int videoKbps) {
     return Format(L"Upload: %d \u00D7 %.1f Mbit/s = %.1f Mbit/s", channels, each, each * channels);
 }
 
-bool AcceptedFrameRate(std::wstring_view text) {
-    if (text.empty() || text.size() > 3) return false;
-    int value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        value = value * 10 + (c - L'0');
-    }
-    return value >= 1 && value <= 240;
-}
+bool AcceptedFrameRate(std::wstring_view text) { return WholeNumberIn(text, 3, 1, 240) != 0; }
 
 ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerList& servers) {
     ComposedCommand out;
@@ -157,14 +151,14 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
         if (c == L'\\') c = L'/';
 
     // 3. Local target and codec.
-    std::wstring codec = L"-vcodec libx264";
+    bool wmv = false;
     if (in.saveLocally && (ext == L"mp4" || ext == L"wmv")) {
         if (!SafeInTee(path)) return refuse(ComposeError::UnsafeValue, in.recordingPath);
         if (ext == L"wmv" && channels) return refuse(ComposeError::WmvWithChannels, L"");
         if (channels) tee.back() = L'|';
         if (ext == L"mp4") tee += kFlvTarget;
         tee += TeeEscaped(path) + L"\"";
-        if (ext == L"wmv") codec = L"-vcodec wmv2";
+        wmv = ext == L"wmv";
         out.localFile = stamped;
     } else if (!channels) {
         return refuse(ComposeError::NoTarget, L"");
@@ -213,6 +207,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     // Mixed at full level each (the mix halves two inputs); the second device's gaps, such as a
     // loopback source's while nothing plays, are filled with silence so that it never holds the
     // track back, and the microphone's track decides its length.
+    // The first input after the video ones: the audio device, or the silent track.
     const int mic = in.disableVideo == 0 ? 2 : 1;
     const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str()) +
         (mix ? Format(L" -f dshow -i audio=\"%ls\"", second.c_str()) : L"");
@@ -236,8 +231,7 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
 
     // 9. Stream maps. A silent track is the last input.
     if (silent)
-        cmd += Format(L" -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map %d:a",
-                      in.disableVideo == 0 ? 2 : 1);
+        cmd += Format(L" -f lavfi -i anullsrc=channel_layout=stereo:sample_rate=44100 -map 0:v -map %d:a", mic);
     else if (in.muteAudio != 0) cmd += L" -filter:a \"volume = 0.0\" -map 0:v -map 0:a";
     else if (in.disableVideo != 0) cmd += L" -map 0:v -map 1:a";
     else cmd += L" -map 0:v -map 2:a";
@@ -245,11 +239,11 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
     if (!scale.empty() && in.disableVideo != 0) cmd += L" -vf \"" + scale + L"\"";
 
     // 10. Output options with the tee target. WMV keeps MP3 sound.
-    const wchar_t* sound = aac && codec != L"-vcodec wmv2" ? L"-c:a aac -b:a 160k" : L"-c:a libmp3lame -q:a 2";
+    const wchar_t* sound = aac && !wmv ? L"-c:a aac -b:a 160k" : L"-c:a libmp3lame -q:a 2";
     cmd += Format(L" -flags +global_header -force_key_frames expr:gte(t,n_forced*2) -b:v %dk "
                   L"-minrate %dk -maxrate %dk -bufsize:v %dk -preset:v veryfast -pix_fmt yuv420p "
                   L"-tune film %ls -ar 44100 %ls -ac 2  -f tee %ls -y",
-                  bitrate, bitrate, bitrate, bitrate, sound, codec.c_str(), tee.c_str());
+                  bitrate, bitrate, bitrate, bitrate, sound, wmv ? L"-vcodec wmv2" : L"-vcodec libx264", tee.c_str());
     if (cmd.size() > kMaxCommandLine) return refuse(ComposeError::TooLong, L"");
     out.text = std::move(cmd);
     return out;

@@ -57,11 +57,9 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
                         const std::function<bool(const std::wstring& path)>& fileExists) {
     SessionPlan plan;
     plan.recordingDevice = line.recordingDevice.empty() ? line.audioDevice : line.recordingDevice;
-    bool anyServer = false;
     for (int i = 0; i < 4; ++i) {
         const CStreamingServices* server = Find(servers, choices.channels[i]);
         if (server && !HasKeyAndUrl(*server) && plan.refusedChannel < 0) plan.refusedChannel = i;
-        anyServer = anyServer || (server && HasKeyAndUrl(*server));
         plan.channelsInUse += server && HasKeyAndUrl(*server) ? 1 : 0;
     }
     if (plan.refusedChannel >= 0) {
@@ -69,13 +67,12 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
         return plan;
     }
     // A platform that takes only RTMPS turns a plain RTMP publish away.
-    const auto platformOf = [](const CStreamingServices& s) { return PlatformOf(s.RtmpUrl); };
     for (const std::wstring& name : choices.channels) {
         const CStreamingServices* server = Find(servers, name);
-        if (!server || !HasKeyAndUrl(*server) || !TakesOnlyRtmps(platformOf(*server)) || StreamScheme(server->RtmpUrl) != L"rtmp")
-            continue;
+        const Platform platform = server ? PlatformOf(server->RtmpUrl) : Platform::Other;
+        if (!server || !HasKeyAndUrl(*server) || !TakesOnlyRtmps(platform) || StreamScheme(server->RtmpUrl) != L"rtmp") continue;
         plan.message = L"Streaming cannot start: the server \"" + server->Name + L"\" streams to " +
-                       PlatformName(platformOf(*server)) + L", which takes only RTMPS. Please change its Rtmp Url to " +
+                       PlatformName(platform) + L", which takes only RTMPS. Please change its Rtmp Url to " +
                        RtmpsForm(server->RtmpUrl) + L" (Configure Channels > Modify) and try again.";
         return plan;
     }
@@ -87,7 +84,7 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
         plan.message = kPathRefused;
         return plan;
     }
-    if (!anyServer && !choices.saveLocally) {
+    if (plan.channelsInUse == 0 && !choices.saveLocally) {
         plan.message = kSelectServer;
         plan.nothingChosen = true;
         return plan;
@@ -119,8 +116,9 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
     const bool mp3 = AacOf(line.audioCodec) == 0;
     for (const std::wstring& name : plan.servers) {
         const CStreamingServices* server = Find(servers, name);
-        if (!mp3 || !server || !TakesOnlyAac(platformOf(*server))) continue;
-        plan.aacQuestion = L"The server \"" + server->Name + L"\" streams to " + PlatformName(platformOf(*server)) +
+        const Platform platform = server ? PlatformOf(server->RtmpUrl) : Platform::Other;
+        if (!mp3 || !TakesOnlyAac(platform)) continue;
+        plan.aacQuestion = L"The server \"" + server->Name + L"\" streams to " + PlatformName(platform) +
                            L", which takes only AAC sound, and the Audio in Media Settings is MP3: the stream would "
                            L"have no sound there, or be refused.\r\n\r\nSwitch the Audio to AAC?";
         break;

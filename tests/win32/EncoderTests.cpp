@@ -362,6 +362,10 @@ TEST_F(EncoderFixture, StartRefusesASourceItCannotFind) {
              {L"RecMode=Other\r\nPrimaryVidSrc=Gone Camera\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\n",
               L"Streaming cannot start: the Primary Video Source \"Gone Camera\" is not connected to this "
               L"computer. Please connect it, or choose another source in Media Settings, and try again."},
+             // A sound device of that name is not a video source.
+             {L"RecMode=Other\r\nPrimaryVidSrc=Microphone\r\nAudioDevice=Microphone\r\nDisableVideo=1\r\n",
+              L"Streaming cannot start: the Primary Video Source \"Microphone\" is not connected to this "
+              L"computer. Please connect it, or choose another source in Media Settings, and try again."},
              {L"AudioDevice=Gone Mic (Wave:2)\r\nDisableVideo=1\r\n",
               L"Streaming cannot start: the audio device \"Gone Mic (Wave:2)\" is not connected to this computer. "
               L"Please connect it, or choose another audio device in Media Settings, and try again."},

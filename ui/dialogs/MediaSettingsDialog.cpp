@@ -9,6 +9,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/StartStopHotkey.h"
 #include <commctrl.h>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -165,8 +166,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     m_result.recordingDevice = audio.recordingDevice;
     SelectStored(m_cmbAudioDevice, audioDevice);
     FillAlsoRecord(ReadDevice(L"AlsoRecord"));
-    const std::vector<DeviceName> also = AlsoRecordOffers(m_audioDevices, L"");
-    if (also.empty() || (also[0] != kSystemSoundDevice && !InternalSoundDevice(also[0])))
+    if (std::none_of(m_audioDevices.begin(), m_audioDevices.end(), SystemSoundDevice))
         m_staticStereoMixHint.SetText(m_staticStereoMixHint.Text() + L"\r\n" + kNoSystemSound);
 
     // 9. Overlay devices.
@@ -188,7 +188,7 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     m_editVideoBitrate.SetText(bitrate.empty() ? std::to_wstring(kDefaultVideoBitrate) : bitrate);
     const int height = OutputHeightOf(ReadDevice(L"OutputSize"));
     m_cmbOutputSize.SetCurSel(0);
-    for (int i = 1; i < 4; ++i)
+    for (int i = 1; i < static_cast<int>(std::size(kOutputSizes)); ++i)
         if (height == OutputHeightOf(kOutputSizes[i])) m_cmbOutputSize.SetCurSel(i);
     m_cmbAudioCodec.SetCurSel(AacOf(ReadDevice(L"AudioCodec")) == 1 ? 1 : 0);
     // The hotkey as it reads back; a key the system refused says so beside it.

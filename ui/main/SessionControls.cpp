@@ -261,8 +261,10 @@ bool CManageStreamingServerDlg::ReadyToStart(const EncoderInputs& line) {
     const std::wstring source =
         mode == kRecModeOther ? Settings().GetString(m_szSettingsPath, L"Device", L"PrimaryVidSrc", L"") : L"";
     std::vector<DeviceName> devices;
-    if (mode == kRecModeOther) devices = EnumerateCaptureDevices(kVideoInputDeviceCategory);
-    else if (mode != kRecModeBuiltIn && ScreenCaptureFilterRegistered()) devices.push_back(kScreenCaptureDevice);
+    if (mode == kRecModeOther) {  // the walk the line was named from
+        for (const CaptureDevice& d : line.devices)
+            if (d.video) devices.push_back(d.shown);
+    } else if (mode != kRecModeBuiltIn && ScreenCaptureFilterRegistered()) devices.push_back(kScreenCaptureDevice);
     const CaptureReadiness capture = CheckCapture(mode, source, devices);
     if (capture == CaptureReadiness::NoScreenFilter) {
         if (UI().MessageBox(m_hWnd, CaptureReadinessMessage(capture, source), MB_YESNO | MB_ICONQUESTION) != IDYES)
