@@ -6,6 +6,7 @@ add_library(vandrel_win32 STATIC
   ui/main/SessionStatus.cpp
   engine/EncoderCheck.cpp
   engine/OwnedProcess.cpp
+  engine/SoundRelay.cpp
   engine/ConversionProcess.cpp
   ui/framework/Dialog.cpp
   ui/framework/Keyboard.cpp

@@ -204,16 +204,19 @@ ComposedCommand ComposeEncoderCommandLine(const EncoderInputs& in, const ServerL
                  L"-f dshow -i video=\"screen-capture-recorder\"", in.videoFps.c_str(), vsync);
 
     // 7, 8. Audio suffix, extra input and filter.
-    // Mixed at full level each (the mix halves two inputs); the second device's gaps, such as a
-    // loopback source's while nothing plays, are filled with silence so that it never holds the
-    // track back, and the microphone's track decides its length.
+    // The second device reaches the encoder through the application's relay, which keeps its pace
+    // while it delivers nothing (a loopback source while nothing plays): the mix never waits for it.
+    // Mixed at full level each (the mix halves two inputs); the microphone's track decides the length.
     // The first input after the video ones: the audio device, or the silent track.
     const int mic = in.disableVideo == 0 ? 2 : 1;
     const std::wstring a1 = Format(L"-f dshow -i audio=\"%ls\"", audio.c_str()) +
-        (mix ? Format(L" -f dshow -i audio=\"%ls\"", second.c_str()) : L"");
-    const std::wstring soundGraph = mix ? Format(L"[%d:a]aresample=async=1:first_pts=0[also]; [%d:a] [also] amix=inputs=2:"
-                                            L"duration=first:dropout_transition=0,volume=2", mic + 1, mic)
+        (mix ? Format(L" -f s16le -ar 44100 -ac 2 -i \"%ls\"", in.soundPipe.c_str()) : L"");
+    const std::wstring soundGraph = mix ? Format(L"[%d:a] [%d:a] amix=inputs=2:duration=first:dropout_transition=0,volume=2",
+                                            mic, mic + 1)
                                    : L"amerge=inputs=1";
+    if (mix)
+        out.soundLine = Format(L"ffmpeg -loglevel quiet -audio_buffer_size 50 -f dshow -i audio=\"%ls\" "
+                               L"-f s16le -ar 44100 -ac 2 -flush_packets 1 -", second.c_str());
     const std::wstring overlayInput = Format(L" -f dshow -i video=\"%ls\"", overlay.c_str());
     if (in.muteAudio != 0 && !silent) cmd += Format(L":audio=\"%ls\"", recording.c_str());
     // The output size scales the composed picture: the overlay keeps its place and size on it. The

@@ -17,6 +17,7 @@ struct EncoderInputs {
     int muteAudio = 0;
     std::wstring audioDevice;
     std::wstring alsoRecord;       // [Device] "AlsoRecord": mixed with the audio device; "" for none
+    std::wstring soundPipe = L"\\\\.\\pipe\\vandrel-sound";  // where the relay passes it on
     std::wstring recordingDevice;  // g_strRecordingDevice
     int screenWidth = 0;   // the primary screen, in pixels
     int screenHeight = 0;
@@ -55,6 +56,7 @@ struct ComposedCommand {
     std::wstring recordingDevice;  // the recording device after composing (written back)
     std::vector<std::wstring> channels;  // names of the servers streamed to, in line order
     std::wstring localFile;              // the file recorded to, as the user knows it; "" for none
+    std::wstring soundLine;  // the relay's encoder line for the second sound device; "" for none
     // Each capture device of the line: the name the encoder was given, the name the user knows.
     std::vector<std::pair<std::wstring, std::wstring>> devices;
 };

@@ -1,6 +1,7 @@
 // Launching and stopping the encoder.
 #include "engine/EncoderProcess.h"
 #include "engine/OwnedProcess.h"
+#include "engine/SoundRelay.h"
 #include <atomic>
 #include <memory>
 
@@ -11,6 +12,7 @@ struct CEncoderSession::Launch {
     HWND notify;
     std::wstring environment;
     unsigned generation;
+    std::wstring soundLine, soundPipe;
 };
 
 namespace {
@@ -92,14 +94,15 @@ CEncoderSession::~CEncoderSession() {
     if (m_hProcess) CloseHandle(m_hProcess);
 }
 
-void CEncoderSession::Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment) {
+void CEncoderSession::Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment,
+                            const std::wstring& soundLine, const std::wstring& soundPipe) {
     unsigned generation;
     {
         std::lock_guard guard(m_lock);
         generation = ++m_generation;
     }
     KeepAwake(true);
-    auto* launch = new Launch{this, commandLine, EncoderFolder(), notify, environment, generation};
+    auto* launch = new Launch{this, commandLine, EncoderFolder(), notify, environment, generation, soundLine, soundPipe};
     HANDLE thread = CreateThread(nullptr, 0, StreamWorkerProc, launch, 0, nullptr);
     if (thread)
         CloseHandle(thread);
@@ -118,13 +121,17 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
     HANDLE wait = nullptr;
+    CSoundRelay relay;
     {
         // Under the lock, so that a Stop either finds the process or cancels the launch.
         std::lock_guard guard(self.m_lock);
         if (launch->generation != self.m_generation) return 0;
         const std::wstring& folder = launch->folder;
         std::wstring& env = launch->environment;
-        if (!CreateOwnedProcess(EncoderExeIn(folder), launch->commandLine,
+        // The relay's pipe is there before the encoder opens it.
+        const bool relayed = launch->soundLine.empty() ||
+                             relay.Start(launch->soundPipe, EncoderExeIn(folder), launch->soundLine, folder.c_str());
+        if (!relayed || !CreateOwnedProcess(EncoderExeIn(folder), launch->commandLine,
                                 CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
                                 folder.c_str(), si, pi, env.empty() ? nullptr : env.data())) {
             PostMessageW(launch->notify, WM_APP_LAUNCH_FAILED, 0, 0);
@@ -139,6 +146,7 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
                             FALSE, 0);
     }
     WaitForSingleObject(wait, INFINITE);
+    relay.Stop();
     DWORD code = 0;
     GetExitCodeProcess(wait, &code);
     CloseHandle(wait);

@@ -37,7 +37,9 @@ public:
     // unless Stop came first. A non-empty environment (a Unicode block) is the encoder's instead
     // of this process's. Until the session ends, the computer does not sleep by itself (the
     // display may still turn off): Start, Stop and EndedByItself run on the window's thread.
-    void Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment = {});
+    // With a sound line, the second sound device is relayed to soundPipe first (the line's input).
+    void Start(const std::wstring& commandLine, HWND notify, const std::wstring& environment = {},
+               const std::wstring& soundLine = {}, const std::wstring& soundPipe = {});
     // Waits 2 s (graceMs), types 'q' into the encoder's console and sends Ctrl+C to its group,
     // waits up to 10 s for it to finish its outputs, terminates it.
     // Without an encoder it returns at once, and a launch still pending will not happen.

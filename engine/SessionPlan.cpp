@@ -109,6 +109,7 @@ SessionPlan PlanSession(const SessionChoices& choices, const ServerList& servers
         return plan;
     }
     plan.commandLine = command.text;
+    plan.soundLine = command.soundLine;
     plan.servers = command.channels;
     plan.localFile = command.localFile;
     plan.devices = command.devices;

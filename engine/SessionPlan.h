@@ -23,6 +23,7 @@ struct SessionPlan {
     int refusedChannel = -1;     // the first selector showing a server without key or URL
     bool nothingChosen = false;  // no server and no local file: the message asks for one
     std::wstring commandLine;
+    std::wstring soundLine;      // the second sound device's relay line, "" for none
     std::vector<std::wstring> servers;  // streamed to, in list order
     std::wstring localFile;             // recorded to, "" for none
     std::wstring recordingDevice;       // as composing leaves it

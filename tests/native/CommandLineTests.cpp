@@ -1,5 +1,6 @@
 // The encoder command line, byte for byte.
 #include "engine/CommandLine.h"
+#include "engine/SoundPacing.h"
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -342,13 +343,13 @@ TEST_F(CommandLineTest, StreamQualityTakesTheRatesTheSizeAndTheSoundCodec) {
 
 TEST_F(CommandLineTest, AlsoRecordMixesASecondDeviceIntoTheOneTrack) {
     servers.AppendServer(Server(L"A", L"rtmp://a", L"k", 1));
-    const std::wstring mix = L" -f dshow -i audio=\"Microphone\" -f dshow -i audio=\"Stereo Mix (Realtek Audio)\" "
-                             L"-filter_complex \"[%d:a]aresample=async=1:first_pts=0[also]; [%d:a] [also] amix=inputs=2:"
-                             L"duration=first:dropout_transition=0,volume=2\"";
+    // The second device arrives through the application's relay: its own line reads the device.
+    const std::wstring mix = L" -f dshow -i audio=\"Microphone\" -f s16le -ar 44100 -ac 2 -i \"\\\\.\\pipe\\vandrel-sound\" "
+                             L"-filter_complex \"[%d:a] [%d:a] amix=inputs=2:duration=first:dropout_transition=0,volume=2\"";
     const auto withInputs = [&](int mic) {
         std::wstring text = mix;
-        text.replace(text.find(L"%d"), 2, std::to_wstring(mic + 1));
         text.replace(text.find(L"%d"), 2, std::to_wstring(mic));
+        text.replace(text.find(L"%d"), 2, std::to_wstring(mic + 1));
         return text;
     };
     const struct { int overlay, mute; const wchar_t* mode; bool mixed; } rows[] = {
@@ -372,6 +373,9 @@ TEST_F(CommandLineTest, AlsoRecordMixesASecondDeviceIntoTheOneTrack) {
         }
         in.alsoRecord = L"Stereo Mix (Realtek Audio)";
         EXPECT_EQ(Compose().text, expected);
+        EXPECT_EQ(Compose().soundLine, row.mixed ? L"ffmpeg -loglevel quiet -audio_buffer_size 50 -f dshow -i "
+                                                   L"audio=\"Stereo Mix (Realtek Audio)\" -f s16le -ar 44100 -ac 2 -flush_packets 1 -"
+                                                 : L"");
     }
     in.muteAudio = 0;
     in.alsoRecord = L"";
@@ -468,5 +472,23 @@ TEST_F(CommandLineTest, QuotesAndBackslashesInsideTheTeeTargetAreEscapedForTheTe
         ASSERT_EQ(composed.error, ComposeError::None);
         EXPECT_EQ(Tee(), c.tee);
         EXPECT_EQ(composed.localFile, c.localFile);  // the user is told the file as chosen
+    }
+}
+
+// What the relay passes on of a second device, and the silence standing in for what it did not deliver.
+TEST(SoundPacing, TheRelayKeepsTheClocksPaceWithinTheSlack) {
+    const struct { uint64_t due, written, buffered, drop, take, silence; } rows[] = {
+        {1000, 1000, 0, 0, 0, 0},      // on time with nothing new
+        {1000, 900, 80, 0, 80, 0},     // a little behind: within the slack, no silence
+        {1000, 700, 0, 0, 0, 100},     // nothing delivered: silence up to the slack
+        {5000, 0, 0, 0, 0, 4800},      // a device silent from the start
+        {1000, 800, 600, 200, 400, 0}, // a burst after the silence: its oldest beyond the slack goes
+        {1000, 1300, 50, 50, 0, 0},    // already at the slack ahead: everything new goes
+    };
+    for (const auto& r : rows) {
+        const SoundStep step = PaceSound(r.due, r.written, r.buffered, 200);
+        EXPECT_EQ(step.drop, r.drop) << r.due << " " << r.written << " " << r.buffered;
+        EXPECT_EQ(step.take, r.take) << r.due << " " << r.written << " " << r.buffered;
+        EXPECT_EQ(step.silence, r.silence) << r.due << " " << r.written << " " << r.buffered;
     }
 }

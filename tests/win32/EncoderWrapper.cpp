@@ -10,7 +10,9 @@
 //   pid  the real encoder's process id
 //   exit the real encoder's exit code, written only when the real encoder ended by itself
 // and returns the real encoder's exit code. With VANDREL_WRAPPER_INPUTS=real the line goes to the
-// real encoder as it is, DirectShow inputs and all.
+// real encoder as it is, DirectShow inputs and all. The relay's line for a second sound device (its
+// output "-") gets 1000 Hz, after VANDREL_WRAPPER_SECOND_LATE seconds of nothing when that is set,
+// and reports to encoder_wrapper_sound.log, so that the session's runs stay whole in the other.
 #include <windows.h>
 #include <string>
 
@@ -22,12 +24,14 @@ std::wstring ModuleFolder() {
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+const wchar_t* g_log = L"\\encoder_wrapper.log";
+
 void Report(const std::wstring& name, const std::wstring& value) {
     const std::wstring text = name + L" " + value + L"\n";
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
-    HANDLE log = CreateFileW((ModuleFolder() + L"\\encoder_wrapper.log").c_str(), FILE_APPEND_DATA,
+    HANDLE log = CreateFileW((ModuleFolder() + g_log).c_str(), FILE_APPEND_DATA,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(log, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
@@ -44,6 +48,8 @@ bool TakeQuoted(const std::wstring& line, size_t& at, const wchar_t* prefix) {
     return true;
 }
 
+bool SecondSound(const std::wstring& line) { return line.size() > 2 && line.compare(line.size() - 2, 2, L" -") == 0; }
+
 std::wstring GeneratedInputs(std::wstring line) {
     std::wstring rate = L"12";
     const std::wstring head = L"ffmpeg -framerate ";
@@ -52,8 +58,10 @@ std::wstring GeneratedInputs(std::wstring line) {
         rate = line.substr(head.size(), end - head.size());
         line.erase(7, end + 1 - 7);  // the frame rate belongs to the DirectShow input
     }
+    // The device's own buffering option has no place on a generated input.
+    if (const size_t at = line.find(L"-audio_buffer_size 50 "); at != std::wstring::npos) line.erase(at, 22);
     std::wstring out;
-    int videos = 0, audios = 0;
+    int videos = 0, audios = SecondSound(line) ? 1 : 0;
     for (size_t at = 0; at < line.size();) {
         const size_t from = at;
         if (TakeQuoted(line, at, L"-f dshow -i video=\"")) {
@@ -103,6 +111,7 @@ int wmain() {
         CloseHandle(pi.hProcess);
         return static_cast<int>(code);
     }
+    if (SecondSound(GetCommandLineW())) g_log = L"\\encoder_wrapper_sound.log";
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
     Report(L"dir", dir);
@@ -112,14 +121,24 @@ int wmain() {
     GetEnvironmentVariableW(L"VANDREL_WRAPPER_INPUTS", inputs, 8);
     std::wstring real = lstrcmpW(inputs, L"real") == 0 ? line : GeneratedInputs(line);
     Report(L"real", real);
+    wchar_t late[8] = {};
+    if (SecondSound(line) && GetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_LATE", late, 8)) Sleep(_wtoi(late) * 1000);
 
     const std::wstring encoder = ModuleFolder() + L"\\encoder\\ffmpeg.exe";
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    // The relay reads the second device from the standard output it gave this program.
+    const BOOL relayed = SecondSound(line);
+    if (relayed) {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION pi{};
     // Started suspended into a job that ends it with this program: a terminated wrapper must not
     // leave the real encoder behind, as a terminated encoder leaves nothing.
-    if (!CreateProcessW(encoder.c_str(), real.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(encoder.c_str(), real.data(), nullptr, nullptr, relayed, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
         Report(L"failed", std::to_wstring(GetLastError()));
         return 1;
     }

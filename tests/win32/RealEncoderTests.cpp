@@ -147,11 +147,12 @@ TEST_F(RealEncoderSession, AStartWorksWithTheUsersOwnEncoderReportSet) {
 
 // "Also record": the wrapper's 440 Hz microphone and 1000 Hz second device in the one track, each
 // at its level alone (within 3 dB), and the sound not cut short by the mix: against the same
-// session without it, its end moves by less than 0.3 s.
+// session without it, its end moves by less than 0.3 s. A second device that delivers nothing
+// for its first 4 s holds nothing back either: silence there, its tone after.
 TEST_F(RealEncoderSession, AlsoRecordMixesBothDevicesAtTheirOwnLevelsForTheWholeRecording) {
     // Mean level of one tone (a narrow band around it) in a file, in dB.
-    const auto level = [](const std::string& input, int hz) {
-        const HostResult r = RunHost("ffmpeg -hide_banner -nostats -i " + input + " -af bandpass=f=" + std::to_string(hz) +
+    const auto level = [](const std::string& input, int hz, const std::string& part = "") {
+        const HostResult r = RunHost("ffmpeg -hide_banner -nostats " + part + " -i " + input + " -af bandpass=f=" + std::to_string(hz) +
                                      ":width_type=q:w=10,volumedetect -f null - 2>&1 | sed -n 's/.*mean_volume: \\(.*\\) dB/\\1/p'");
         return std::atof(r.output.c_str());
     };
@@ -160,25 +161,36 @@ TEST_F(RealEncoderSession, AlsoRecordMixesBothDevicesAtTheirOwnLevelsForTheWhole
                                  " -show_entries packet=pts_time -of csv=p=0 " + HostQuoted(file) + " | sort -n | tail -1")
                              .output.c_str());
     };
-    double shortfall[2] = {};
+    double shortfall[3] = {};
     Build(L"[Device]\r\nAudioDevice=Microphone\r\nMuteAudio=0\r\nDisableVideo=1\r\nDemoMode=1\r\n");
     Click(IDC_SAVE_LOCALLY);
-    for (int mixed = 0; mixed < 2; ++mixed) {
-        const std::wstring file = work / (mixed ? L"both.mp4" : L"one.mp4");
+    for (int mixed = 0; mixed < 3; ++mixed) {
+        const bool late = mixed == 2;
+        const std::wstring file = work / (mixed ? late ? L"late.mp4" : L"both.mp4" : L"one.mp4");
+        SetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_LATE", late ? L"4" : nullptr);
         // Read at each Start, as Apply in Media Settings leaves it.
         WritePrivateProfileStringW(L"Device", L"AlsoRecord", mixed ? L"Microphone (USB Audio)" : L"", SettingsIni().c_str());
         ShowWindow(dlg->Handle(), SW_SHOWNORMAL);
         TypePath(file);
         ClearWrapperReport(work.Path());
         Click(IDC_START);
-        ASSERT_TRUE(Encode(file, 4)) << "the real encoder did not write " << std::string(file.begin(), file.end());
+        const bool encoded = Encode(file, late ? 8 : 4);
+        SetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_LATE", nullptr);
+        ASSERT_TRUE(encoded) << "the real encoder did not write " << std::string(file.begin(), file.end());
         TimedStop();
         ASSERT_TRUE(Saved());
         const double video = last(file, "v");
         shortfall[mixed] = video - last(file, "a");
-        std::printf("%s: picture to %.2f s, sound %.2f s shorter\n", mixed ? "mixed" : "alone", video, shortfall[mixed]);
+        std::printf("%s: picture to %.2f s, sound %.2f s shorter\n", late ? "late" : mixed ? "mixed" : "alone", video, shortfall[mixed]);
         EXPECT_GE(video, 3.0);
         if (!mixed) continue;
+        if (late) {
+            const double before = level(HostQuoted(file), 1000, "-t 1"), after = level(HostQuoted(file), 1000, "-ss 5");
+            std::printf("late 1000 Hz: %.1f dB before, %.1f dB after\n", before, after);
+            EXPECT_LT(before, after - 20.0);
+            EXPECT_GT(after, -30.0);
+            continue;
+        }
         const std::string alone = HostQuoted(work / L"alone.mp3");
         for (int hz : {440, 1000}) {
             RunHost("ffmpeg -v error -y -f lavfi -i sine=frequency=" + std::to_string(hz) +
@@ -189,6 +201,7 @@ TEST_F(RealEncoderSession, AlsoRecordMixesBothDevicesAtTheirOwnLevelsForTheWhole
         }
     }
     EXPECT_NEAR(shortfall[1], shortfall[0], 0.3);
+    EXPECT_NEAR(shortfall[2], shortfall[0], 0.3);
 }
 
 // A device name the encoder would split at its ':' goes in as the alternative name, which the real

@@ -98,6 +98,7 @@ EncoderInputs CManageStreamingServerDlg::LineSettings() const {
     in.muteAudio = m_nMuteAudio;
     in.audioDevice = m_strAudioDevice;
     in.alsoRecord = ReadDevice(L"AlsoRecord");
+    in.soundPipe += L"-" + std::to_wstring(GetCurrentProcessId());  // one per user session's copy
     in.recordingDevice = g_strRecordingDevice;
     in.screenWidth = m_nScreenWidth;
     in.screenHeight = m_nScreenHeight;
@@ -245,7 +246,8 @@ void CManageStreamingServerDlg::OnStart() {
     launched.channels = plan.servers;
     launched.localFile = plan.localFile;
     launched.devices = plan.devices;
-    m_session.Start(plan.commandLine, m_hWnd, BeginSessionReport(launched, line.reconnectChannels));
+    m_session.Start(plan.commandLine, m_hWnd, BeginSessionReport(launched, line.reconnectChannels), plan.soundLine,
+                    line.soundPipe);
     // The window is hidden now: the tray says what is being started; the report tells the rest.
     m_host.SessionChanged(SessionPhase::Live,
                           TrayNotice::Balloon(LiveBalloon(plan.servers, plan.localFile), NIIF_INFO));
