@@ -5,7 +5,7 @@ add_executable(encoder_wrapper tests/win32/EncoderWrapper.cpp)
 target_link_options(encoder_wrapper PRIVATE -municode)
 
 vandrel_test_program(real_encoder_tests
-  SOURCES tests/win32/RealEncoder.cpp tests/win32/RealEncoderTests.cpp tests/win32/RealEncoderReportTests.cpp
+  SOURCES tests/win32/RealEncoder.cpp tests/win32/RealEncoderTests.cpp tests/win32/RealEncoderReportTests.cpp tests/win32/RealEncoderPreviewTests.cpp
   DEPENDS encoder_wrapper fake_encoder vandrel)
 gtest_discover_tests(real_encoder_tests DISCOVERY_TIMEOUT 120
   PROPERTIES ENVIRONMENT "VANDREL_REAL_ENCODER=Z:${VANDREL_REAL_ENCODER}" RUN_SERIAL ON)

@@ -7,6 +7,7 @@ add_library(vandrel_win32 STATIC
   engine/EncoderCheck.cpp
   engine/OwnedProcess.cpp
   engine/SoundRelay.cpp
+  engine/PreviewProcess.cpp
   engine/ConversionProcess.cpp
   ui/framework/Dialog.cpp
   ui/framework/Keyboard.cpp
@@ -26,6 +27,7 @@ add_library(vandrel_win32 STATIC
   ui/dialogs/AboutDlg.cpp
   devices/CaptureDevices.cpp
   ui/dialogs/MediaSettingsDialog.cpp
+  ui/dialogs/MediaPreviewPane.cpp
   ui/theme/DarkControls.cpp)
 target_link_libraries(vandrel_win32 PUBLIC vandrel_core comctl32 comdlg32 shell32 ole32 uuid)
 target_link_libraries(vandrel_win32 PUBLIC version oleaut32)

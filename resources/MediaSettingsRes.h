@@ -49,3 +49,11 @@
 // Beyond the design: a second sound device mixed with the audio device.
 #define IDC_ALSO_RECORD_LABEL        1181
 #define IDC_ALSO_RECORD              1182
+
+// Beyond the design: a look at what will be captured, and the sound levels.
+#define IDC_PREVIEW_HEADING          1183
+#define IDC_PREVIEW_PICTURE          1184
+#define IDC_PREVIEW_LEVEL1           1185
+#define IDC_PREVIEW_LEVEL2           1186
+#define IDC_PREVIEW_HINT             1187
+#define IDC_PREVIEW                  1188

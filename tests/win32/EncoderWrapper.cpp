@@ -48,7 +48,9 @@ bool TakeQuoted(const std::wstring& line, size_t& at, const wchar_t* prefix) {
     return true;
 }
 
-bool SecondSound(const std::wstring& line) { return line.size() > 2 && line.compare(line.size() - 2, 2, L" -") == 0; }
+// A line whose output is the standard output (the relay's, the preview's) gets this program's own.
+bool ToStandardOutput(const std::wstring& line) { return line.size() > 2 && line.compare(line.size() - 2, 2, L" -") == 0; }
+bool SecondSound(const std::wstring& line) { return ToStandardOutput(line) && line.find(L" -f s16le ") != std::wstring::npos; }
 
 std::wstring GeneratedInputs(std::wstring line) {
     std::wstring rate = L"12";
@@ -78,8 +80,11 @@ std::wstring GeneratedInputs(std::wstring line) {
         } else if (TakeQuoted(line, at, L"-f dshow -i audio=\"")) {
             // The audio device a 440 Hz tone, a second one ("Also record") 1000 Hz.
             // Paced as a device is (-re), not read as fast as it generates.
-            out += audios++ == 0 ? L"-re -f lavfi -i sine=frequency=440:sample_rate=44100"
-                                 : L"-re -f lavfi -i sine=frequency=1000:sample_rate=44100";
+            // With VANDREL_WRAPPER_SILENT set, every sound device gives digital silence.
+            out += GetEnvironmentVariableW(L"VANDREL_WRAPPER_SILENT", nullptr, 0) ? L"-re -f lavfi -i anullsrc=sample_rate=44100"
+                 : audios == 0 ? L"-re -f lavfi -i sine=frequency=440:sample_rate=44100"
+                               : L"-re -f lavfi -i sine=frequency=1000:sample_rate=44100";
+            ++audios;
         } else {
             out += line[from];
             at = from + 1;
@@ -127,8 +132,8 @@ int wmain() {
     const std::wstring encoder = ModuleFolder() + L"\\encoder\\ffmpeg.exe";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    // The relay reads the second device from the standard output it gave this program.
-    const BOOL relayed = SecondSound(line);
+    // The relay and the preview read what the encoder writes from the outputs they gave this program.
+    const BOOL relayed = ToStandardOutput(line);
     if (relayed) {
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);

@@ -68,6 +68,7 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
     {IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnReconnectChannelsLabel},
     {IDC_RECOMMENDED, BN_CLICKED, &CVandrelSettingsDlg::OnRecommended},
+    {IDC_PREVIEW, BN_CLICKED, &CVandrelSettingsDlg::OnPreview},
 };
 
 const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
@@ -77,6 +78,7 @@ const NotifyRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kNotifyRoutes[] = {
 const ThemeException CVandrelSettingsDlg::kLook[] = {
     {IDC_STEREO_MIX_HINT, ThemeRole::Alert},
     {IDC_HOTKEY_STATE, ThemeRole::Alert},
+    {IDC_PREVIEW_HINT, ThemeRole::Alert},
     {IDOK, ThemeRole::FlatButton},
 };
 
@@ -89,7 +91,10 @@ CVandrelSettingsDlg::CVandrelSettingsDlg() : CThemedDialog(IDD_MEDIA_SETTINGS, k
     m_szSettingsPath = SettingsFilePath(AppDataFolder(), kSettingsIni);
 }
 
-CVandrelSettingsDlg::~CVandrelSettingsDlg() { Destroy(); }
+CVandrelSettingsDlg::~CVandrelSettingsDlg() {
+    EndPreview();
+    Destroy();
+}
 
 std::wstring CVandrelSettingsDlg::ReadDevice(const wchar_t* key) const {
     return Settings().GetString(m_szSettingsPath, kSection, key, L"");
@@ -117,6 +122,8 @@ BOOL CVandrelSettingsDlg::OnInitDialog() {
     Bind(m_cmbOutputSize, IDC_OUTPUT_SIZE);
     Bind(m_cmbAudioCodec, IDC_AUDIO_CODEC);
     Bind(m_cmbAlsoRecord, IDC_ALSO_RECORD);
+    Bind(m_btnPreview, IDC_PREVIEW);
+    ShowPreviewIdle();
     for (const wchar_t* size : kOutputSizes) m_cmbOutputSize.AddString(size);
     for (const wchar_t* codec : kAudioCodecs) m_cmbAudioCodec.AddString(codec);
     for (const wchar_t* mode : {kRecModeDesktop, kRecModeBuiltIn, kOther}) m_cmbRecordingMode.AddString(mode);
@@ -285,7 +292,15 @@ void CVandrelSettingsDlg::OnReconnectChannelsLabel() {
 
 void CVandrelSettingsDlg::OnSoundDevicesLink() { UI().ShellOpen(m_hWnd, L"mmsys.cpl"); }
 
-void CVandrelSettingsDlg::OnClose() { EndDialog(IDCANCEL); }
+void CVandrelSettingsDlg::OnClose() {
+    EndPreview();
+    EndDialog(IDCANCEL);
+}
+
+void CVandrelSettingsDlg::OnCancel() {
+    EndPreview();
+    EndDialog(IDCANCEL);
+}
 
 // What the platforms ask for a stream; set in the dialog only, Apply stores it.
 void CVandrelSettingsDlg::OnRecommended() {
@@ -316,6 +331,7 @@ std::wstring CVandrelSettingsDlg::CheckChoices() const {
 }
 
 void CVandrelSettingsDlg::OnOK() {
+    EndPreview();
     if (const std::wstring refusal = CheckChoices(); !refusal.empty()) {
         UI().MessageBox(m_hWnd, refusal, MB_OK | MB_ICONWARNING);
         return;

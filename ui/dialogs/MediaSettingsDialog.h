@@ -2,6 +2,8 @@
 // corner, frame rate and the default recording format, kept in section "Device".
 #pragma once
 #include "devices/DeviceNames.h"
+#include "engine/Preview.h"
+#include "engine/PreviewProcess.h"
 #include "ui/theme/ThemedDialog.h"
 #include <string>
 #include <vector>
@@ -32,6 +34,8 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;  // Apply, also the Enter key
+    void OnCancel() override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnRecordingModeChanged();
@@ -45,6 +49,13 @@ private:
     void OnSoundDevicesLink();
     void OnClose();
     void OnRecommended();
+    // The preview: started from the dialog's choices, shown when the encoder has answered.
+    void OnPreview();
+    void OnPreviewDone();
+    void EndPreview();
+    void ShowPreviewIdle();
+    void DrawPreview(const DRAWITEMSTRUCT& item) const;
+    void DrawLevel(const DRAWITEMSTRUCT& item, const SoundLevel& level) const;
 
     std::wstring ReadDevice(const wchar_t* key) const;
     void WriteDevice(const wchar_t* key, const std::wstring& value) const;
@@ -66,4 +77,9 @@ private:
     CButton m_chkMuteAudio, m_chkDisableVideo, m_chkReconnectChannels;
     CStatic m_staticStereoMixHint, m_staticHotkeyState;
     CEdit m_editHotkey, m_editVideoBitrate;
+    CButton m_btnPreview;
+    CPreviewProcess m_preview;
+    PreviewLine m_previewLine;  // of the preview under way or shown
+    std::vector<SoundLevel> m_levels;
+    HBITMAP m_previewBitmap = nullptr;
 };
