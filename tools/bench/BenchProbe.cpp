@@ -3,8 +3,10 @@
 //   bench_probe startup EXE TITLE      startup_ms=… ws_kb=…
 //   bench_probe session EXE SECONDS    cpu_ms=… session_ms=… stop_ms=…   (Start and Stop buttons)
 //   bench_probe engine-stop            stop_ms=…   (the encoder session alone: the baseline of Stop)
+//   bench_probe preview EXE            preview_ms=…   (Media Settings' Preview pressed to its answer)
 // The programs see APPDATA=%BENCH_APPDATA% and the probe's current folder.
 #include "engine/EncoderProcess.h"
+#include "resources/MediaSettingsRes.h"
 #include "resources/resource.h"
 #include <windows.h>
 #include <psapi.h>
@@ -115,6 +117,25 @@ int Session(const wchar_t* exe, int seconds) {
     return gone ? 0 : 4;
 }
 
+int Preview(const wchar_t* exe) {
+    Started s;
+    if (!Start(exe, L"Quillane Vandrel", s)) return 1;
+    Sleep(1000);
+    PostMessageW(s.window, WM_COMMAND, MAKEWPARAM(IDC_LINK_MEDIA_SETTINGS, STN_CLICKED), 0);
+    HWND settings = nullptr;
+    if (!WaitFor([&] { return (settings = FindWindowW(L"#32770", L"Vandrel Settings")) && IsWindowVisible(settings); }, 10000))
+        return End(s), 2;
+    Sleep(500);
+    HWND button = GetDlgItem(settings, IDC_PREVIEW);
+    const double t0 = NowMs();
+    Press(settings, IDC_PREVIEW);
+    const bool answered = WaitFor([&] { return !IsWindowEnabled(button); }, 5000) &&
+                          WaitFor([&] { return IsWindowEnabled(button) != 0; }, 30000);
+    std::printf("preview_ms=%.1f\n", answered ? NowMs() - t0 : -1.0);
+    End(s);
+    return answered ? 0 : 3;
+}
+
 int EngineStop() {
     FreeConsole();  // as the GUI program: no console of its own
     CEncoderSession session;
@@ -138,6 +159,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"startup" && argc == 4) return Startup(argv[2], argv[3]);
     if (mode == L"session" && argc == 4) return Session(argv[2], _wtoi(argv[3]));
     if (mode == L"engine-stop") return EngineStop();
-    std::fprintf(stderr, "usage: bench_probe startup EXE TITLE | session EXE SECONDS | engine-stop\n");
+    if (mode == L"preview" && argc == 3) return Preview(argv[2]);
+    std::fprintf(stderr, "usage: bench_probe startup EXE TITLE | session EXE SECONDS | engine-stop | preview EXE\n");
     return 9;
 }
