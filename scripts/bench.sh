@@ -43,6 +43,8 @@ BENCH_APPDATA=$(winpath "$work/app") on_xvfb sh -c '
   echo "engine_ignore $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" engine-stop)" >> "$0/session.txt"
   unset VANDREL_FAKE_MODE; cd "$0/run-real"
   echo "session_real $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" session "$app" 3)" >> "$0/session.txt"
+  # The preview of the screen and the microphone (the settings above are muted).
+  printf "[Device]\r\nAudioDevice=Microphone\r\nMuteAudio=0\r\nDisableVideo=1\r\nDemoMode=1\r\n" > "$0/app/Quillane/Vandrel/settings.ini"
   for i in 0 1 2 3; do echo "preview $(sh "$1/cmake/wine-emu.sh" "$2/bench_probe.exe" preview "$app")"; done >> "$0/session.txt"
   '"$WINESERVER"' -k 2>/dev/null; true' "$work" "$root" "$bin" "$runs" "$session" 2>/dev/null
 
@@ -81,7 +83,7 @@ s3=$(field session_real stop_ms "$work/session.txt")
 echo "Stop, real encoder: ${s3:-failed} ms from Stop to the real encoder gone (a 3 s session, the encoder ends on 'q'; goal <= 2500 ms)"
 # The first of the four warms Wine up for the real encoder and is not counted.
 pv=$(field preview preview_ms "$work/session.txt" | tail -n +2 | median)
-echo "Preview:  ${pv:-failed} ms from Preview pressed to the picture and levels shown (median of 3; the real encoder through the test wrapper, which listens 2 s)"
+echo "Preview:  ${pv:-failed} ms from Preview pressed to the picture and levels shown (median of 3; the screen and the microphone, the real encoder through the test wrapper, which listens 2 s)"
 
 # Fan-out: the real encoder on the application's line, four keys and the file against one key.
 VANDREL_E2E_LINE=$(winpath "$work/line.txt") VANDREL_E2E_FILE=$(winpath "$work/fan.mp4") \
@@ -119,6 +121,8 @@ echo "fan-out:  $(ratio "$f4" "$f1")x  (encoder CPU for four keys and the file: 
 c1=$(cpu_of "$one" -); c7=$(cpu_of "$one" 'scale=-2:min(720\,ih)')
 c1=$((c1 + $(cpu_of "$one" -))); c7=$((c7 + $(cpu_of "$one" 'scale=-2:min(720\,ih)')))
 echo "720p:     $(ratio "$c7" "$c1")x  (encoder CPU at Output size 720p: $c7 ticks against $c1 at \"Screen\" for a 1920x1080 screen, two 10 s runs each; below 1x is the saving)"
+
+stop_rtmp || true; trap - EXIT  # done with the server: the script's status is the figures' own
 
 # The report reader's cost: two 3-minute sessions to two channels, reader on and off.
 sh "$root/scripts/bench-reader.sh"
