@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks a built vandrel.exe from the file alone: a GUI PE of the expected machine that imports
-# nothing but Windows' own DLLs, carries the version, and can call every function it imports.
+# nothing but Windows' own DLLs (and none of those it loads on first use), carries the version,
+# and can call every function it imports.
 # Usage: check-exe.sh EXE [i686|x86-64]   (i686, the shipped build, by default)
 set -e
 exe="$1"; arch="${2:-i686}"
@@ -13,6 +14,9 @@ esac
 dlls=$("$tools-objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 for d in $dlls; do
   case "$d" in
+    # Loaded on first use (app/FirstUseImports.cpp): a descriptor would load it before the window.
+    shell32.dll|comdlg32.dll|ole32.dll|oleaut32.dll|version.dll)
+      echo "$exe imports $d at start-up; bind its functions on first use (app/FirstUseImports.cpp)"; exit 1 ;;
     kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|comdlg32.dll|shell32.dll|ole32.dll|oleaut32.dll|advapi32.dll|msvcrt.dll|version.dll|api-ms-win-*) ;;
     *) echo "$exe imports $d, which Windows does not ship"; exit 1 ;;
   esac
