@@ -130,7 +130,8 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
         std::wstring& env = launch->environment;
         // The relay's pipe is there before the encoder opens it.
         const bool relayed = launch->soundLine.empty() ||
-                             relay.Start(launch->soundPipe, EncoderExeIn(folder), launch->soundLine, folder.c_str());
+                             relay.Start(launch->soundPipe, EncoderExeIn(folder), launch->soundLine, folder.c_str(), launch->notify,
+                                         WM_APP_SOUND_LOST, launch->generation);
         if (!relayed || !CreateOwnedProcess(EncoderExeIn(folder), launch->commandLine,
                                 CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
                                 folder.c_str(), si, pi, env.empty() ? nullptr : env.data())) {
@@ -155,6 +156,11 @@ DWORD WINAPI CEncoderSession::StreamWorkerProc(LPVOID param) {
     if (launch->generation == self.m_generation)
         PostMessageW(launch->notify, WM_APP_ENCODER_ENDED, launch->generation, static_cast<LPARAM>(code));
     return 1;
+}
+
+bool CEncoderSession::Current(WPARAM session) {
+    std::lock_guard guard(m_lock);
+    return session == m_generation && m_hProcess;
 }
 
 bool CEncoderSession::EndedByItself(WPARAM session) {

@@ -8,6 +8,8 @@
 inline constexpr UINT WM_APP_LAUNCH_FAILED = WM_APP + 301;
 // Posted when the encoder ended while its session was current: wParam the session, lParam the exit code.
 inline constexpr UINT WM_APP_ENCODER_ENDED = WM_APP + 302;
+// Posted when the second sound device stopped sending during a session: wParam the session.
+inline constexpr UINT WM_APP_SOUND_LOST = WM_APP + 304;
 
 // The folder the encoder is launched from and runs in, so that a bare recording file name lands
 // there whatever the process's current folder has become. Start-up decides it once: the start-up
@@ -47,6 +49,8 @@ public:
     // True once for a session whose encoder ended by itself before any Stop: the session is then
     // over and its handle released. False when a Stop or a later Start came first.
     bool EndedByItself(WPARAM session);
+    // True while session is the one running.
+    bool Current(WPARAM session);
 
 private:
     struct Launch;

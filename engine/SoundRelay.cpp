@@ -14,8 +14,12 @@ constexpr DWORD kPipeBuffer = CSoundRelay::kRate / 20 * 4;  // 50 ms: what may w
 
 }  // namespace
 
-bool CSoundRelay::Start(const std::wstring& pipe, const std::wstring& exe, std::wstring line, const wchar_t* folder) {
+bool CSoundRelay::Start(const std::wstring& pipe, const std::wstring& exe, std::wstring line, const wchar_t* folder, HWND notify,
+                        UINT message, WPARAM tag) {
     Stop();
+    m_notify = notify;
+    m_message = message;
+    m_tag = tag;
     m_pipe = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
                               PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, PIPE_UNLIMITED_INSTANCES,
                               kPipeBuffer, 0, 0, nullptr);
@@ -97,7 +101,12 @@ DWORD WINAPI CSoundRelay::Run(LPVOID param) {
     uint64_t written = 0;
     while (WaitForSingleObject(self.m_stop, 10) == WAIT_TIMEOUT) {
         DWORD available = 0;
-        // A device whose encoder ended delivers nothing more: silence goes on in its place.
+        // A device whose encoder ended delivers nothing more: silence goes on in its place, and
+        // the session is told.
+        if (self.m_deviceOut && !PeekNamedPipe(self.m_deviceOut, nullptr, 0, nullptr, &available, nullptr)) {
+            CloseHandle(std::exchange(self.m_deviceOut, nullptr));
+            PostMessageW(self.m_notify, self.m_message, self.m_tag, 0);
+        }
         while (self.m_deviceOut && PeekNamedPipe(self.m_deviceOut, nullptr, 0, nullptr, &available, nullptr) && available) {
             const size_t at = buffered.size();
             buffered.resize(at + available);

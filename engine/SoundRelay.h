@@ -14,8 +14,11 @@ public:
     CSoundRelay& operator=(const CSoundRelay&) = delete;
 
     // Creates the pipe the session's encoder will open, and starts exe in folder with the device's
-    // line, hidden, in the application's job. False when either cannot be made.
-    bool Start(const std::wstring& pipe, const std::wstring& exe, std::wstring line, const wchar_t* folder);
+    // line, hidden, in the application's job. False when either cannot be made. Should the device's
+    // encoder end while the session's goes on (the device unplugged, or taken by another program),
+    // message goes to notify with tag, once.
+    bool Start(const std::wstring& pipe, const std::wstring& exe, std::wstring line, const wchar_t* folder, HWND notify,
+               UINT message, WPARAM tag);
     // Ends the device's encoder and the relay; the session's encoder sees its input end.
     void Stop();
 
@@ -29,4 +32,7 @@ private:
     HANDLE m_stop = nullptr;
     HANDLE m_io = nullptr;
     HANDLE m_thread = nullptr;
+    HWND m_notify = nullptr;
+    UINT m_message = 0;
+    WPARAM m_tag = 0;
 };

@@ -12,7 +12,8 @@
 // and returns the real encoder's exit code. With VANDREL_WRAPPER_INPUTS=real the line goes to the
 // real encoder as it is, DirectShow inputs and all. The relay's line for a second sound device (its
 // output "-") gets 1000 Hz, after VANDREL_WRAPPER_SECOND_LATE seconds of nothing when that is set,
-// and reports to encoder_wrapper_sound.log, so that the session's runs stay whole in the other.
+// ends at once with 1 as a device in use would with VANDREL_WRAPPER_SECOND_FAILS set, and reports
+// to encoder_wrapper_sound.log, so that the session's runs stay whole in the other.
 #include <windows.h>
 #include <string>
 
@@ -126,6 +127,7 @@ int wmain() {
     GetEnvironmentVariableW(L"VANDREL_WRAPPER_INPUTS", inputs, 8);
     std::wstring real = lstrcmpW(inputs, L"real") == 0 ? line : GeneratedInputs(line);
     Report(L"real", real);
+    if (SecondSound(line) && GetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_FAILS", nullptr, 0)) return 1;
     wchar_t late[8] = {};
     if (SecondSound(line) && GetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_LATE", late, 8)) Sleep(_wtoi(late) * 1000);
 

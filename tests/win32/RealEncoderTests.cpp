@@ -204,6 +204,30 @@ TEST_F(RealEncoderSession, AlsoRecordMixesBothDevicesAtTheirOwnLevelsForTheWhole
     EXPECT_NEAR(shortfall[2], shortfall[0], 0.3);
 }
 
+// An "Also record" device whose own encoder ends (a device in use elsewhere) is said in the tray and
+// the status line while the session and its recording go on.
+TEST_F(RealEncoderSession, ASecondSoundDeviceThatStopsIsSaidAndTheSessionGoesOn) {
+    const std::wstring file = work / L"lost.mp4";
+    FakeShell shell;
+    SetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_FAILS", L"1");
+    Build(L"[Device]\r\nAudioDevice=Microphone\r\nAlsoRecord=Microphone (USB Audio)\r\nMuteAudio=0\r\nDisableVideo=1\r\nDemoMode=1\r\n");
+    Click(IDC_SAVE_LOCALLY);
+    TypePath(file);
+    Click(IDC_START);
+    const bool encoded = Encode(file, 3);
+    SetEnvironmentVariableW(L"VANDREL_WRAPPER_SECOND_FAILS", nullptr);
+    ASSERT_TRUE(encoded);
+    const std::wstring said = L"\"Microphone (USB Audio)\" stopped sending sound (unplugged, or in use by another program): "
+                              L"the session goes on without it.";
+    ASSERT_TRUE(PumpUntil([&] { return !FakeShell::Balloons().empty() && FakeShell::Balloons().back() == said; }, 5000))
+        << testing::PrintToString(FakeShell::Balloons());
+    EXPECT_EQ(Status(), L"Recording. " + said);
+    EXPECT_TRUE(g_bSessionRunning);
+    TimedStop();
+    ASSERT_TRUE(Saved());
+    EXPECT_GE(PlaysTo(file), 2.0);
+}
+
 // A device name the encoder would split at its ':' goes in as the alternative name, which the real
 // encoder finds the device by; Wine's devices cannot then be opened (no pins): the session ends by
 // itself, and the notice names the device as the user knows it.

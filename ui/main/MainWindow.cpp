@@ -263,6 +263,9 @@ bool CManageStreamingServerDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_APP_ENCODER_ENDED:
         OnEncoderEnded(wParam, static_cast<DWORD>(lParam));
         return true;
+    case WM_APP_SOUND_LOST:
+        OnSoundLost(wParam);
+        return true;
     case WM_TIMER:
         return OnReportTimer(wParam);
     case WM_ENDSESSION:  // sign-out, restart or shutdown: the encoder finishes its outputs now

@@ -118,6 +118,7 @@ private:
     void OnBrowse() { m_editRecordingFile.OnBrowseButton(m_hWnd); }
     void OnLaunchFailed();
     void OnEncoderEnded(WPARAM session, DWORD exitCode);
+    void OnSoundLost(WPARAM session);
     // The encoder's report of the running session (SessionStatus.cpp): begun at Start, which
     // launches the encoder with the environment it returns; polled by a timer; ended with the
     // session, returning why it ended as far as the report tells ("" when it does not).
@@ -145,6 +146,7 @@ private:
     CComboBox* m_channels[4] = {&m_cmbChannel1, &m_cmbChannel2, &m_cmbChannel3, &m_cmbChannel4};
     CEncoderSession m_session;
     std::wstring m_strSessionNotice;  // how the last session ended by itself, until the next Start
+    std::wstring m_strSecondSound;    // the session's "Also record" device, "" for none
     std::unique_ptr<CSessionReport> m_report;
     std::wstring m_strSessionStatus;  // what the report put on the status line
     std::wstring m_strRecordingFailure;  // the ended session's file failed: what to say after Stop

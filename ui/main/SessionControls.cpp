@@ -228,6 +228,7 @@ void CManageStreamingServerDlg::OnStart() {
     m_host.SessionChanged(SessionPhase::Busy);
     m_strSessionNotice.clear();
     m_sessionServers = plan.servers;
+    m_strSecondSound = plan.soundLine.empty() ? L"" : line.alsoRecord;
     MarkInUse(g_ServerList, Choices());  // also when the window was closed before a tray Start
     m_btnStart.Enable(false);
     m_btnStop.Enable(true);

@@ -138,10 +138,22 @@ void CManageStreamingServerDlg::ShowSessionState(bool rewriteStatusLine) {
         if (label.Text() != text) label.SetText(text);
         ShowWindow(state, shown ? SW_SHOWNA : SW_HIDE);
     }
-    if (!m_report->paceNote.empty()) fileState += (fileState.empty() ? L"" : L" ") + m_report->paceNote;
+    for (const std::wstring* note : {&m_report->paceNote, &m_report->soundLost})
+        if (!note->empty()) fileState += (fileState.empty() ? L"" : L" ") + *note;
     if (rewriteStatusLine || fileState != m_strSessionStatus) SetStatus(m_strSessionStatus = fileState);
     const long long seconds = static_cast<long long>((GetTickCount64() - m_report->started) / 1000);
     m_host.ShowTrayNotice(TrayNotice::Tooltip(SessionTooltip(live, channels, recording, seconds, !m_report->fileFailure.empty())));
+}
+
+// The "Also record" device stopped sending: the track goes on with silence in its place.
+void CManageStreamingServerDlg::OnSoundLost(WPARAM session) {
+    if (!m_session.Current(session)) return;
+    const std::wstring text = L"\"" + m_strSecondSound + L"\" stopped sending sound (unplugged, or in use by another "
+                              L"program): the session goes on without it.";
+    m_host.ShowTrayNotice(TrayNotice::Balloon(text, NIIF_WARNING));
+    if (!m_report) return;
+    m_report->soundLost = text;
+    ShowSessionState();
 }
 
 void CManageStreamingServerDlg::OnOpenReports() {

@@ -13,6 +13,7 @@ struct CSessionReport {
     std::wstring paceNote;  // falling behind, or caught up again
     std::wstring localFile;      // as the user knows it; "" for none
     std::wstring fileFailure;    // once the file failed: what the user was told
+    std::wstring soundLost;      // once the second sound device stopped: what the user was told
     ULONGLONG started = GetTickCount64();
 };
 
