@@ -11,51 +11,29 @@ std::wstring EncoderHomeFolder() { return EncoderFolder(); }
 
 EncoderReadiness ProbeEncoder(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return JudgeEncoderAnswer(false, false, 0, "");
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!CreatePipe(&read, &write, &sa, 0)) return EncoderReadiness::NoAnswer;
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
+    std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);  // it runs where a session runs it
     // The version is said on standard output; the error output can start with other lines (with
     // FFREPORT set, "ffmpeg started on …" and "Report written to …"), so it goes nowhere.
-    HANDLE nowhere = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
-    si.hStdOutput = write;
-    si.hStdError = nowhere;
-    std::wstring commandLine = L"\"" + path + L"\" " + kEncoderVersionArguments;
-    PROCESS_INFORMATION pi{};
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);  // it runs where a session runs it
-    const bool started = CreateOwnedProcess(path, commandLine, CREATE_NO_WINDOW, folder.empty() ? nullptr : folder.c_str(),
-                                            si, pi, nullptr, TRUE);
-    CloseHandle(write);
-    if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
-    if (!started) {
-        CloseHandle(read);
+    HANDLE process = nullptr, read = nullptr;
+    if (!CreatePipedProcess(path, commandLine, folder.empty() ? nullptr : folder.c_str(), process, read, nullptr))
         return EncoderReadiness::NoAnswer;
-    }
-    CloseHandle(pi.hThread);
     // Read while waiting, so that a long answer never fills the pipe and stalls the encoder.
     std::string output;
     const ULONGLONG deadline = GetTickCount64() + kEncoderAnswerMs;
     bool ended = false;
     for (;;) {
-        DWORD available = 0;
-        while (PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available) {
-            char chunk[4096];
-            DWORD got = 0;
-            if (!ReadFile(read, chunk, sizeof chunk < available ? sizeof chunk : available, &got, nullptr) || !got) break;
-            if (output.size() < 65536) output.append(chunk, got);
-        }
+        ReadAvailable(read, output);
+        if (output.size() > 65536) output.resize(65536);
         if (ended) break;
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) break;
-        ended = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(deadline - now < 20 ? deadline - now : 20)) == WAIT_OBJECT_0;
+        ended = WaitForSingleObject(process, static_cast<DWORD>(deadline - now < 20 ? deadline - now : 20)) == WAIT_OBJECT_0;
     }
     DWORD code = STILL_ACTIVE;
-    if (ended) GetExitCodeProcess(pi.hProcess, &code);
-    else TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hProcess);
+    if (ended) GetExitCodeProcess(process, &code);
+    else TerminateProcess(process, 1);
+    CloseHandle(process);
     CloseHandle(read);
     return JudgeEncoderAnswer(true, ended, code, output);
 }

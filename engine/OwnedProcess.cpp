@@ -1,5 +1,6 @@
 // Starting a process inside the job that ends with the application.
 #include "engine/OwnedProcess.h"
+#include <utility>
 
 namespace {
 
@@ -32,4 +33,51 @@ bool CreateOwnedProcess(const std::wstring& exe, std::wstring& commandLine, DWOR
     if (HANDLE job = ApplicationJob()) AssignProcessToJobObject(job, pi.hProcess);  // refused under a job that allows no other
     ResumeThread(pi.hThread);
     return true;
+}
+
+bool CreatePipedProcess(const std::wstring& exe, std::wstring& commandLine, const wchar_t* folder, HANDLE& process,
+                        HANDLE& out, HANDLE* err) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE outEnd = nullptr, errEnd = nullptr;
+    out = nullptr;
+    if (err) *err = nullptr;
+    bool ok = CreatePipe(&out, &outEnd, &inherit, 1 << 16) != 0;
+    if (ok && err) ok = CreatePipe(err, &errEnd, &inherit, 1 << 16) != 0;
+    if (ok && !err) {
+        errEnd = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+        if (errEnd == INVALID_HANDLE_VALUE) errEnd = nullptr, ok = false;
+    }
+    PROCESS_INFORMATION pi{};
+    if (ok) {
+        SetHandleInformation(out, HANDLE_FLAG_INHERIT, 0);
+        if (err) SetHandleInformation(*err, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = outEnd;
+        si.hStdError = errEnd;
+        ok = CreateOwnedProcess(exe, commandLine, CREATE_NO_WINDOW, folder, si, pi, nullptr, TRUE);
+    }
+    for (HANDLE h : {outEnd, errEnd})
+        if (h) CloseHandle(h);
+    if (!ok) {
+        for (HANDLE* h : {&out, err})
+            if (h && *h) CloseHandle(std::exchange(*h, nullptr));
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    process = pi.hProcess;
+    return true;
+}
+
+bool ReadAvailable(HANDLE pipe, std::string& into) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+    if (!available) return true;
+    const size_t at = into.size();
+    into.resize(at + available);
+    DWORD got = 0;
+    const bool ok = ReadFile(pipe, into.data() + at, available, &got, nullptr) != 0;
+    into.resize(at + got);
+    return ok;
 }

@@ -10,3 +10,11 @@
 bool CreateOwnedProcess(const std::wstring& exe, std::wstring& commandLine, DWORD creationFlags,
                         const wchar_t* folder, STARTUPINFOW& si, PROCESS_INFORMATION& pi,
                         void* environment = nullptr, BOOL inheritHandles = FALSE);
+
+// The same, hidden, with its standard output coming back through a pipe (out, the reading end)
+// and its error output too when err is given, else nowhere. The process holds the only writing
+// ends, so a reader sees its end. False, with nothing left open, when it could not be started.
+bool CreatePipedProcess(const std::wstring& exe, std::wstring& commandLine, const wchar_t* folder, HANDLE& process,
+                        HANDLE& out, HANDLE* err);
+// Appends what a pipe holds now, without waiting; false once its writer has gone and it is empty.
+bool ReadAvailable(HANDLE pipe, std::string& into);

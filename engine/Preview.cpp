@@ -138,9 +138,11 @@ std::wstring NoPictureHint(const std::wstring& device) {
 
 bool SoundLevel::Silent() const { return !measured || !(peak >= kSilenceDb); }
 
-std::wstring LevelText(const std::wstring& device, const SoundLevel& level) {
-    if (level.Silent()) return device + L": silent";
+std::wstring LevelFigures(const SoundLevel& level) {
+    if (level.Silent()) return L"silent";
     wchar_t text[64];
-    std::swprintf(text, 64, L": peak %.1f, mean %.1f dB", level.peak, level.mean > -120 ? level.mean : -120.0);
-    return device + text;
+    std::swprintf(text, 64, L"peak %.1f, mean %.1f dB", level.peak, level.mean > -120 ? level.mean : -120.0);
+    return text;
 }
+
+std::wstring LevelText(const std::wstring& device, const SoundLevel& level) { return device + L": " + LevelFigures(level); }

@@ -45,5 +45,6 @@ bool LooksBlack(const PreviewPicture& picture);
 // The hints under the preview: each input that gave nothing, as the user knows it.
 std::wstring NoSoundHint(const std::wstring& device);
 std::wstring NoPictureHint(const std::wstring& device);
-// "Microphone: peak -18.1, mean -21.1 dB", or "Microphone: silent".
+// "peak -18.1, mean -21.1 dB", or "silent"; with the device before it, "Microphone: silent".
+std::wstring LevelFigures(const SoundLevel& level);
 std::wstring LevelText(const std::wstring& device, const SoundLevel& level);

@@ -4,7 +4,7 @@
 #include "engine/OwnedProcess.h"
 #include "engine/SoundPacing.h"
 #include <utility>
-#include <vector>
+#include <string>
 
 namespace {
 
@@ -23,24 +23,7 @@ bool CSoundRelay::Start(const std::wstring& pipe, const std::wstring& exe, std::
     m_pipe = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
                               PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, PIPE_UNLIMITED_INSTANCES,
                               kPipeBuffer, 0, 0, nullptr);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE write = nullptr;
-    if (m_pipe == INVALID_HANDLE_VALUE || !CreatePipe(&m_deviceOut, &write, &inherit, 1 << 16)) {
-        Stop();
-        return false;
-    }
-    SetHandleInformation(m_deviceOut, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = write;
-    PROCESS_INFORMATION pi{};
-    const bool started = CreateOwnedProcess(exe, line, CREATE_NO_WINDOW, folder, si, pi, nullptr, TRUE);
-    CloseHandle(write);  // the device's encoder holds the only writing end: its end is seen
-    if (started) {
-        CloseHandle(pi.hThread);
-        m_device = pi.hProcess;
-    }
+    const bool started = m_pipe != INVALID_HANDLE_VALUE && CreatePipedProcess(exe, line, folder, m_device, m_deviceOut, nullptr);
     m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_io = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (started && m_stop && m_io) m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
@@ -97,23 +80,14 @@ DWORD WINAPI CSoundRelay::Run(LPVOID param) {
     // still while the encoder takes nothing (setting up its outputs, or with all it needs).
     const ULONGLONG start = GetTickCount64();
     ULONGLONG waited = 0;
-    std::vector<char> buffered, out;
+    std::string buffered, out;
     uint64_t written = 0;
     while (WaitForSingleObject(self.m_stop, 10) == WAIT_TIMEOUT) {
-        DWORD available = 0;
         // A device whose encoder ended delivers nothing more: silence goes on in its place, and
         // the session is told.
-        if (self.m_deviceOut && !PeekNamedPipe(self.m_deviceOut, nullptr, 0, nullptr, &available, nullptr)) {
+        if (self.m_deviceOut && !ReadAvailable(self.m_deviceOut, buffered)) {
             CloseHandle(std::exchange(self.m_deviceOut, nullptr));
             PostMessageW(self.m_notify, self.m_message, self.m_tag, 0);
-        }
-        while (self.m_deviceOut && PeekNamedPipe(self.m_deviceOut, nullptr, 0, nullptr, &available, nullptr) && available) {
-            const size_t at = buffered.size();
-            buffered.resize(at + available);
-            DWORD got = 0;
-            if (!ReadFile(self.m_deviceOut, buffered.data() + at, available, &got, nullptr)) got = 0;
-            buffered.resize(at + got);
-            if (!got) break;
         }
         const uint64_t due = (GetTickCount64() - start - waited) * kRate / 1000;
         const SoundStep step = PaceSound(due, written, buffered.size() / kFrame, kSlack);

@@ -128,9 +128,8 @@ bool CVandrelSettingsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (wParam == IDC_PREVIEW_PICTURE)
         DrawPreview(item);
-    else if (wParam == IDC_PREVIEW_LEVEL1 || wParam == IDC_PREVIEW_LEVEL2)
-        DrawLevel(item, m_levels.size() > (wParam == IDC_PREVIEW_LEVEL1 ? 0u : 1u) ? m_levels[wParam == IDC_PREVIEW_LEVEL1 ? 0 : 1]
-                                                                                   : SoundLevel{});
+    else if (const size_t i = wParam - IDC_PREVIEW_LEVEL1; wParam >= IDC_PREVIEW_LEVEL1 && i < std::size(kLevelIds))
+        DrawLevel(item, i);
     else
         return false;
     result = TRUE;
@@ -169,20 +168,18 @@ void CVandrelSettingsDlg::DrawPreview(const DRAWITEMSTRUCT& item) const {
 
 // The device's name and figures, and under them a bar from -60 dB to 0 dB: the mean filled, the
 // peak a mark; red when the device gave no sound.
-void CVandrelSettingsDlg::DrawLevel(const DRAWITEMSTRUCT& item, const SoundLevel& level) const {
+void CVandrelSettingsDlg::DrawLevel(const DRAWITEMSTRUCT& item, size_t input) const {
+    const SoundLevel level = input < m_levels.size() ? m_levels[input] : SoundLevel{};
+    const std::wstring name = input < m_previewLine.sounds.size() ? m_previewLine.sounds[input] : L"";
+    const std::wstring figures = LevelFigures(level);
     RECT box = item.rcItem;
     HBRUSH ground = CreateSolidBrush(IsDark() ? ColorDarkBackground : GetSysColor(COLOR_3DFACE));
     FillRect(item.hDC, &box, ground);
     DeleteObject(ground);
-    wchar_t text[256] = {};
-    GetWindowTextW(item.hwndItem, text, 256);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, IsDark() ? ColorWhite : GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ oldFont = SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
     // The figures whole at the right, the name in what is left.
-    const std::wstring all = text;
-    const size_t split = all.rfind(L": ");
-    const std::wstring name = all.substr(0, split), figures = split == std::wstring::npos ? L"" : all.substr(split + 2);
     RECT line = box;
     line.bottom = box.top + (box.bottom - box.top) / 2;
     RECT right = line;

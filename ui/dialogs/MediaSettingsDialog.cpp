@@ -65,7 +65,7 @@ const CommandRoute<CVandrelSettingsDlg> CVandrelSettingsDlg::kRoutes[] = {
     {IDC_AUDIO_DEVICE, CBN_SELCHANGE, &CVandrelSettingsDlg::OnAudioDeviceChanged},
     {IDC_DISABLE_VIDEO, BN_CLICKED, &CVandrelSettingsDlg::OnDisableVideo},
     {IDC_DISABLE_VIDEO_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnDisableVideoLabel},
-    {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnClose},
+    {IDC_SETTINGS_CLOSE, BN_CLICKED, &CVandrelSettingsDlg::OnCancel},
     {IDC_RECONNECT_CHANNELS_LABEL, STN_CLICKED, &CVandrelSettingsDlg::OnReconnectChannelsLabel},
     {IDC_RECOMMENDED, BN_CLICKED, &CVandrelSettingsDlg::OnRecommended},
     {IDC_PREVIEW, BN_CLICKED, &CVandrelSettingsDlg::OnPreview},
@@ -292,11 +292,7 @@ void CVandrelSettingsDlg::OnReconnectChannelsLabel() {
 
 void CVandrelSettingsDlg::OnSoundDevicesLink() { UI().ShellOpen(m_hWnd, L"mmsys.cpl"); }
 
-void CVandrelSettingsDlg::OnClose() {
-    EndPreview();
-    EndDialog(IDCANCEL);
-}
-
+// Close, Esc and the window's own close button.
 void CVandrelSettingsDlg::OnCancel() {
     EndPreview();
     EndDialog(IDCANCEL);

@@ -47,7 +47,6 @@ private:
     void OnDisableVideoLabel();
     void OnReconnectChannelsLabel();
     void OnSoundDevicesLink();
-    void OnClose();
     void OnRecommended();
     // The preview: started from the dialog's choices, shown when the encoder has answered.
     void OnPreview();
@@ -55,7 +54,7 @@ private:
     void EndPreview();
     void ShowPreviewIdle();
     void DrawPreview(const DRAWITEMSTRUCT& item) const;
-    void DrawLevel(const DRAWITEMSTRUCT& item, const SoundLevel& level) const;
+    void DrawLevel(const DRAWITEMSTRUCT& item, size_t input) const;
 
     std::wstring ReadDevice(const wchar_t* key) const;
     void WriteDevice(const wchar_t* key, const std::wstring& value) const;
